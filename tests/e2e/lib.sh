@@ -1,0 +1,68 @@
+# Shared by the end-to-end tests: their own X server, a throw-away home, waits with deadlines.
+# Source it; it sets E2E_TMP, HOME, XDG_* and DISPLAY, and cleans up on exit.
+set -u
+
+E2E_TMP=$(mktemp -d /tmp/varnopile-e2e.XXXXXX)
+export HOME=$E2E_TMP/home XDG_CONFIG_HOME=$E2E_TMP/home/.config XDG_RUNTIME_DIR=$E2E_TMP/run
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+XVFB_PID=
+E2E_PIDS=()
+
+e2e_cleanup() {
+  local p
+  for p in "${E2E_PIDS[@]}"; do kill -9 "$p" 2>/dev/null; done
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+  rm -rf "$E2E_TMP"
+}
+trap e2e_cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# wait_until DEADLINE_SECONDS COMMAND...: runs COMMAND until it succeeds, or fails after the deadline.
+wait_until() {
+  local limit=$1; shift
+  local end=$(( $(date +%s%N) + limit * 1000000000 ))
+  while ! "$@" >/dev/null 2>&1; do
+    [ "$(date +%s%N)" -lt "$end" ] || return 1
+    sleep 0.05
+  done
+}
+
+start_xvfb() {
+  local n
+  for n in $(seq 90 140); do
+    [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ] && continue
+    Xvfb :$n -screen 0 ${XVFB_SCREEN:-1920x1080x24} -nolisten tcp -dpi 96 >"$E2E_TMP/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=:$n
+    if wait_until 10 xdpyinfo; then return 0; fi
+    kill "$XVFB_PID" 2>/dev/null; XVFB_PID=
+  done
+  fail "no Xvfb could be started"
+}
+
+# window_of PID: the id of a mapped top-level window titled Varnopile that belongs to PID.
+window_of() {
+  xdotool search --all --onlyvisible --pid "$1" --name '^Varnopile$' 2>/dev/null | head -1
+}
+
+has_window() { [ -n "$(window_of "$1")" ]; }
+
+# start_varnopile: starts the program in the background; sets VP_PID.
+start_varnopile() {
+  "$VARNOPILE_BIN" >"$E2E_TMP/varnopile.out" 2>&1 &
+  VP_PID=$!
+  E2E_PIDS+=("$VP_PID")
+}
+
+# wait_exit PID SECONDS: waits for the process to end and sets EXIT_CODE; fails after the deadline.
+wait_exit() {
+  local pid=$1 limit=$2
+  wait_until "$limit" bash -c "! kill -0 $pid" || return 1
+  wait "$pid"
+  EXIT_CODE=$?
+}

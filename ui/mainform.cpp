@@ -1,0 +1,3 @@
+#include "mainform.h"
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) { setWindowTitle("Varnopile"); }

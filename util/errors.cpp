@@ -1,0 +1,29 @@
+#include "tormvale/errors.h"
+
+#include <cstring>
+
+#include "tormvale/text.h"
+
+namespace Tormvale {
+
+Exception::Exception(std::u16string message)
+    : std::runtime_error(Utf16ToUtf8(message)), message_(std::move(message)) {}
+
+std::u16string ErrorDisplayText(const std::u16string& message) {
+    if (!message.empty() && message.back() > u'.') return message + u".";
+    return message;
+}
+
+std::u16string TrimSystemText(std::u16string text) {
+    while (!text.empty() && (text.back() < 33 || text.back() == u'.')) text.pop_back();
+    return text;
+}
+
+std::u16string SystemErrorText(int errnum) {
+    char buf[256];
+    // GNU strerror_r may return a static string instead of filling buf.
+    const char* s = strerror_r(errnum, buf, sizeof buf);
+    return TrimSystemText(Utf8ToUtf16Lossy(s));
+}
+
+}  // namespace Tormvale

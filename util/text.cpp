@@ -1,0 +1,125 @@
+#include "tormvale/text.h"
+
+namespace Tormvale {
+
+namespace {
+
+// Decodes one scalar at utf8[i]; returns its length, or 0 when the bytes there are not valid UTF-8.
+std::size_t DecodeOne(std::string_view s, std::size_t i, char32_t& out) {
+    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = b(i);
+    if (c < 0x80) {
+        out = c;
+        return 1;
+    }
+    std::size_t len;
+    char32_t cp;
+    char32_t min;
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2; cp = c & 0x1F; min = 0x80;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3; cp = c & 0x0F; min = 0x800;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4; cp = c & 0x07; min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + len > s.size()) return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        if ((b(i + k) & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b(i + k) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    out = cp;
+    return len;
+}
+
+void Append(std::u16string& out, char32_t cp) {
+    if (cp < 0x10000) {
+        out.push_back(static_cast<char16_t>(cp));
+    } else {
+        cp -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    }
+}
+
+}  // namespace
+
+std::u16string Utf8ToUtf16(std::string_view utf8, Utf8Error* error) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp;
+        const std::size_t len = DecodeOne(utf8, i, cp);
+        if (len == 0) {
+            if (error) error->offset = i;
+            return {};
+        }
+        Append(out, cp);
+        i += len;
+    }
+    return out;
+}
+
+bool IsValidUtf8(std::string_view utf8, Utf8Error* error) {
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp;
+        const std::size_t len = DecodeOne(utf8, i, cp);
+        if (len == 0) {
+            if (error) error->offset = i;
+            return false;
+        }
+        i += len;
+    }
+    return true;
+}
+
+std::u16string Utf8ToUtf16Lossy(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t cp;
+        const std::size_t len = DecodeOne(utf8, i, cp);
+        if (len == 0) {
+            out.push_back(u'\uFFFD');
+            ++i;
+        } else {
+            Append(out, cp);
+            i += len;
+        }
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view s) {
+    std::string out;
+    out.reserve(s.size() * 3);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        char32_t cp = s[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+}  // namespace Tormvale
