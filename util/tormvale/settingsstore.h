@@ -1,0 +1,70 @@
+#pragma once
+// The settings file: sections of key=value lines, read with the byte-order-mark rules and saved as
+// UTF-16 little-endian with CR LF line ends. Failures are thrown as EFOpenError, EFCreateError and
+// EWriteError (tormvale/errors.h).
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Tormvale {
+
+// The file in UserDataFolder (UTF-8 path).
+inline constexpr char SettingsFileName[] = "Varnopile.ini";
+
+enum class SettingsEncoding {
+    Detect,    // from the byte-order mark; without one, the locale's character set
+    Utf16LE,   // whatever the file holds; a leading FF FE is skipped
+};
+
+class SettingsStore {
+public:
+    struct Line {
+        bool isEntry = false;
+        std::u16string key;    // the entry's key, or the whole text of a valueless line
+        std::u16string value;  // entries only
+    };
+    struct Section {
+        std::u16string name;
+        std::vector<Line> lines;
+    };
+
+    SettingsStore() = default;
+
+    // A missing file, or a folder of that name, gives an empty store bound to path.
+    static SettingsStore Load(const std::string& path, SettingsEncoding enc);
+    // The same rules over bytes already in memory; the store is bound to path for UpdateFile.
+    static SettingsStore Parse(std::string_view bytes, SettingsEncoding enc, std::string path = {});
+
+    std::u16string ReadString(std::u16string_view section, std::u16string_view ident,
+                              std::u16string_view def) const;
+    int32_t ReadInteger(std::u16string_view section, std::u16string_view ident, int32_t def) const;
+    void WriteString(std::u16string_view section, std::u16string_view ident, std::u16string_view value);
+    void WriteInteger(std::u16string_view section, std::u16string_view ident, int32_t value);
+
+    // The file's bytes as UpdateFile writes them: FF FE, then UTF-16LE text.
+    std::string Serialize() const;
+
+    // Replaces the file at the loaded path through a temporary file in the same folder (mode 0600),
+    // so a failure leaves the old file as it was.
+    void UpdateFile() const;
+
+    const std::string& Path() const noexcept { return path_; }
+    const std::vector<Section>& Sections() const noexcept { return sections_; }
+
+private:
+    Section* FindSection(std::u16string_view name);
+    const Section* FindSection(std::u16string_view name) const;
+
+    std::string path_;
+    std::vector<Section> sections_;
+};
+
+// Bytes in the locale's character set (nl_langinfo(CODESET)) to UTF-16. Exposed for tests, which
+// name the character set; undecodable bytes become U+FFFD.
+std::u16string DecodeCharset(std::string_view bytes, const char* codeset);
+
+// Locale-aware upper-casing, one unit for one unit, so lengths never change.
+std::u16string UpperCaseName(std::u16string_view text);
+
+}  // namespace Tormvale
