@@ -1,0 +1,104 @@
+// BuildConversionSet: the cut, the trim, the order of the six variants and the case conversions.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/conversionset.h"
+#include "tormvale/mappings.h"
+
+using namespace Varnopile;
+
+namespace {
+
+// The variants the set must hold for an already cut and trimmed source, one mapping each.
+ConversionSet Expected(const std::u16string& source) {
+    return {MapLowerCase(source),          MapUpperCase(source),          Tormvale::MapHalfWidth(source),
+            Tormvale::MapFullWidth(source), Tormvale::MapKatakana(source), Tormvale::MapHiragana(source)};
+}
+
+}  // namespace
+
+TEST(ConversionSet, Labels) {
+    const std::u16string_view expected[] = {u"大文字→小文字", u"小文字→大文字", u"全角→半角",
+                                            u"半角→全角",     u"ひらがな→カタカナ", u"カタカナ→ひらがな"};
+    const std::size_t lengths[] = {7, 7, 5, 5, 9, 9};
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(ConversionLabels[i], expected[i]) << i;
+        EXPECT_EQ(ConversionLabels[i].size(), lengths[i]) << i;
+        EXPECT_NE(ConversionLabels[i].find(u'\u2192'), std::u16string_view::npos) << i;
+    }
+}
+
+TEST(ConversionSet, CutAndTrim) {
+    const std::u16string letters = u"abc";
+    const std::u16string full(SourceLimit, u'x');
+    // U+1F600 as a surrogate pair.
+    const std::u16string pair = u"\U0001F600";
+    struct Case {
+        const char* name;
+        std::u16string text, source;
+    } cases[] = {
+        {"empty", u"", u""},
+        {"whitespace only", u" \t\r\n \n", u""},
+        {"controls and NUL trimmed", std::u16string(u"\0\x1F a\x01", 5), u"a"},
+        {"other spaces kept", u"\u3000\u00A0a\u00A0\u3000", u"\u3000\u00A0a\u00A0\u3000"},
+        {"DEL kept", u"\x7F", u"\x7F"},
+        {"outer line breaks go, inner stay", u"\r\n\ta\r\nb\tc\n\r", u"a\r\nb\tc"},
+        {"cut before trim", std::u16string(SourceLimit, u' ') + letters, u""},
+        {"trim after the cut", std::u16string(SourceLimit - 1, u'y') + u" z", std::u16string(SourceLimit - 1, u'y')},
+        {"limit exactly", full, full},
+        {"one unit over", full + u"Z", full},
+        {"pair across the cut", std::u16string(SourceLimit - 1, u'x') + pair,
+         std::u16string(SourceLimit - 1, u'x') + pair.substr(0, 1)},
+        {"pair inside the limit", std::u16string(SourceLimit - 2, u'x') + pair,
+         std::u16string(SourceLimit - 2, u'x') + pair},
+    };
+    for (const auto& c : cases) {
+        const ConversionSet got = BuildConversionSet(c.text);
+        const ConversionSet want = Expected(c.source);
+        for (std::size_t i = 0; i < 6; ++i) EXPECT_TRUE(got[i] == want[i]) << c.name << ", variant " << i;
+    }
+}
+
+// Each variant comes from the source, never from another variant.
+TEST(ConversionSet, OrderAndIndependence) {
+    const ConversionSet set = BuildConversionSet(u"\r\nAbｶﾞあア\t");
+    const std::u16string expected[] = {u"abｶﾞあア", u"ABｶﾞあア", u"Abｶﾞあｱ", u"Ａｂガあア", u"Abｶﾞアア", u"Abｶﾞああ"};
+    for (std::size_t i = 0; i < 6; ++i) EXPECT_TRUE(set[i] == expected[i]) << i;
+}
+
+TEST(ConversionSet, CaseConversionsTouchAsciiOnly) {
+    // Neighbours of both ASCII ranges, full-width, accented, Greek and Cyrillic letters.
+    const std::u16string others = u"@[`{ＡＺａｚÀàΩωЖжǅ";
+    std::u16string upper, lower;
+    for (char16_t c = u'A'; c <= u'Z'; ++c) upper += c;
+    for (char16_t c = u'a'; c <= u'z'; ++c) lower += c;
+    const std::u16string text = upper + others + lower;
+    EXPECT_EQ(MapLowerCase(text), lower + others + lower);
+    EXPECT_EQ(MapUpperCase(text), upper + others + upper);
+    const ConversionSet set = BuildConversionSet(text);
+    EXPECT_EQ(set[0], lower + others + lower);
+    EXPECT_EQ(set[1], upper + others + upper);
+}
+
+// A source whose half-width form outgrows the mapping buffer leaves only that variant empty.
+TEST(ConversionSet, HalfWidthCapacity) {
+    const std::u16string voiced(SourceLimit, u'ガ');
+    const ConversionSet over = BuildConversionSet(voiced);
+    EXPECT_EQ(over[2], u"");
+    EXPECT_EQ(over[0], voiced);
+    EXPECT_EQ(over[1], voiced);
+    EXPECT_EQ(over[3], voiced);
+    EXPECT_EQ(over[4], voiced);
+    EXPECT_EQ(over[5], std::u16string(SourceLimit, u'が'));
+
+    // The largest mix that still fits: 2 units a voiced katakana, 1 the rest, 32736 in all.
+    const std::size_t most = Tormvale::MappingBufferSize - 1;
+    const std::size_t voicedCount = most - SourceLimit;
+    const std::u16string fits = std::u16string(voicedCount, u'ガ') + std::u16string(SourceLimit - voicedCount, u'ア');
+    const ConversionSet set = BuildConversionSet(fits);
+    EXPECT_EQ(set[2].size(), most);
+    const std::u16string over1 =
+        std::u16string(voicedCount + 1, u'ガ') + std::u16string(SourceLimit - voicedCount - 1, u'ア');
+    EXPECT_EQ(BuildConversionSet(over1)[2], u"") << "one more voiced katakana overflows";
+}
