@@ -1,8 +1,97 @@
 #pragma once
-#include <QMainWindow>
+// The program's only window: tool bar, the label list and the result list side by side, the
+// editor, and a status bar that shows the hint of the tool button under the pointer.
+#include <QFont>
+#include <QGroupBox>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QWidget>
+#include <array>
+#include <optional>
+#include <string>
 
-class TMainForm : public QMainWindow {
+#include "core/conversionset.h"
+#include "editor.h"
+#include "listbox.h"
+#include "toolbar.h"
+
+namespace Tormvale {
+class ClipboardBackend;
+class DesktopGeometry;
+}  // namespace Tormvale
+namespace Platform {
+class FontDialogService;
+}
+
+// What the window takes from its surroundings; the program passes the real ones, tests doubles.
+struct MainFormServices {
+    Tormvale::ClipboardBackend* clipboard = nullptr;
+    Tormvale::DesktopGeometry* desktop = nullptr;
+    Platform::FontDialogService* fontDialog = nullptr;
+    std::string dataFolder;          // where the settings file lives, with a trailing "/"; empty: none
+    std::optional<QFont> menuFont;   // the system's menu font unless given
+};
+
+class TMainForm : public QWidget {
     Q_OBJECT
 public:
-    explicit TMainForm(QWidget* parent = nullptr);
+    static constexpr int DesignedClientWidth = 388;
+    static constexpr int DesignedClientHeight = 368;
+    static constexpr int DesignedLeft = 336;
+    static constexpr int DesignedTop = 201;
+    static constexpr int GroupBoxHeight = 180;
+    static constexpr int StatusBarHeight = 19;
+    static constexpr int LabelListWidth = 150;
+    static constexpr int HelpContext = 33;
+
+    explicit TMainForm(MainFormServices services, QWidget* parent = nullptr);
+
+    // The parts, in their declared order.
+    QGroupBox* GroupBox1;
+    TToolBar* ToolBar;
+    QToolButton* TBApply;
+    QToolButton* TBClose;
+    QWidget* ToolButton3;
+    QWidget* ToolButton4;
+    QStatusBar* StatusBar;
+    QToolButton* TBGet;
+    TListBox* ListBox;
+    TListBox* ListBoxK;
+    TEditor* Editor;
+    QToolButton* TBFont;
+
+    const Varnopile::ConversionSet& Data() const { return MData; }
+
+public slots:
+    void FormCreate();
+    void FormShow();
+    void TBGetClick();
+    void TBApplyClick();
+    void TBFontClick();
+    void TBCloseClick();
+    void ListBoxClick();
+    void ListBoxKClick();
+    void ListBoxDblClick();
+    void ListBoxKeyPress(QChar& key);
+    void ApplicationEventsHint(const QString& hint);
+    void HelpRequested();
+
+public:
+    // Writes the settings; false keeps the window open (the failure has been shown).
+    bool FormCloseQuery();
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateParts();
+    void ArrangeParts();
+    void SetListFace(TListBox* list, const QString& face);
+
+    MainFormServices services_;
+    Varnopile::ConversionSet MData;
+    bool shown_ = false;
 };

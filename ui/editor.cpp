@@ -1,0 +1,52 @@
+#include "editor.h"
+
+#include <QKeyEvent>
+#include <QScrollBar>
+
+TEditor::TEditor(QWidget* parent) : QPlainTextEdit(parent) {
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setWordWrapMode(QTextOption::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setTabChangesFocus(false);
+    setUndoRedoEnabled(true);
+    connect(document(), &QTextDocument::contentsChanged, this, [this] {
+        if (!loading_) edited_ = true;
+    });
+}
+
+void TEditor::SetText(const std::u16string& text) {
+    if (Text() == text) return;
+    loaded_ = text;
+    edited_ = false;
+    crlf_ = text.find(u"\r\n") != std::u16string::npos;
+    QString shown = QString::fromStdU16String(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QChar(u'\r'), QChar(u'\n'));
+    loading_ = true;
+    setPlainText(shown);
+    loading_ = false;
+}
+
+std::u16string TEditor::Text() const {
+    if (!edited_) return loaded_;
+    QString raw = document()->toRawText();
+    // Blocks are separated by U+2029 in the raw text; the widget's own line separators by U+2028.
+    const QString lineEnd = crlf_ ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    QString out;
+    out.reserve(raw.size());
+    for (const QChar c : raw) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) out += lineEnd;
+        else out += c;
+    }
+    return out.toStdU16String();
+}
+
+void TEditor::keyPressEvent(QKeyEvent* event) {
+    // F1 belongs to the window's help handling, never to the text.
+    if (event->key() == Qt::Key_F1) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}

@@ -1,0 +1,56 @@
+#pragma once
+// A plain single-selection list of text rows, as the window's two lists need it: rows drawn on
+// one line whatever they hold, a horizontal extent set from outside, clicks raised only by the
+// user, and an optional type-ahead over the rows.
+#include <QListWidget>
+#include <QElapsedTimer>
+#include <optional>
+
+class RowDelegate;
+
+class TListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit TListBox(QWidget* parent = nullptr);
+
+    // Appends a row; a list that has reached MaxRows refuses it with EListError.
+    void AddRow(const QString& text);
+    std::optional<int> MaxRows;
+
+    // The width over which the rows can be scrolled sideways, in pixels; 0 for none.
+    void SetHorizontalExtent(int extent);
+    int HorizontalExtent() const { return extent_; }
+
+    // The height every row is drawn with; 0 lets the font decide.
+    void SetItemHeight(int height);
+    int ItemHeight() const;
+
+    // Selects a row from the program: no click is raised. -1 clears the selection.
+    void SelectRow(int row);
+    int SelectedRow() const;
+
+    // Keys typed as characters go to the handler first; a handler that sets *consumed keeps them
+    // from the list.
+    std::function<void(QChar key, bool* consumed)> KeyPressHandler;
+    // Incremental search over the rows by typed characters, 500 ms apart at most.
+    bool TypeAhead = false;
+
+signals:
+    void Click();
+    void DblClick();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyboardSearch(const QString&) override {}
+    void changeEvent(QEvent* event) override;
+
+private:
+    void Search(const QString& text);
+
+    RowDelegate* delegate_;
+    int extent_ = 0;
+    QString searchText_;
+    QElapsedTimer lastTyped_;
+};
