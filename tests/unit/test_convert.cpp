@@ -1,0 +1,150 @@
+// varnopile-convert run as a process: what it writes, how it fails.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "core/conversionset.h"
+#include "tormvale/text.h"
+
+namespace fs = std::filesystem;
+using namespace Varnopile;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class Convert : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "varnopile-convert-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // args are passed to the shell as written.
+    Result Run(const std::string& args, const std::string& input = "") {
+        WriteFile(dir_ / "stdin", input);
+        const std::string command = "cd '" + dir_.string() + "' && '" VARNOPILE_BINARY_DIR "/tools/varnopile-convert' " +
+                                    args + " < stdin > stdout 2> stderr";
+        const int raw = std::system(command.c_str());
+        Result r;
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = ReadFile(dir_ / "stdout");
+        r.err = ReadFile(dir_ / "stderr");
+        return r;
+    }
+
+    fs::path dir_;
+};
+
+std::string Utf16Le(std::u16string_view s) {
+    std::string b;
+    for (char16_t c : s) {
+        b.push_back(static_cast<char>(c & 0xFF));
+        b.push_back(static_cast<char>(c >> 8));
+    }
+    return b;
+}
+
+}  // namespace
+
+TEST_F(Convert, EachVariantAsItIs) {
+    const std::string input = "\r\n  Abc ＡＢ あア ｶﾞ\tend\r\n";
+    const ConversionSet set = BuildConversionSet(Tormvale::Utf8ToUtf16(input));
+    const char* names[] = {"lower", "upper", "halfwidth", "fullwidth", "katakana", "hiragana"};
+    for (std::size_t i = 0; i < 6; ++i) {
+        const Result r = Run(std::string("--to ") + names[i], input);
+        EXPECT_EQ(r.status, 0) << names[i] << ": " << r.err;
+        EXPECT_EQ(r.out, Tormvale::Utf16ToUtf8(set[i])) << names[i];
+        EXPECT_EQ(Run(std::string("--to=") + names[i] + " --utf16", Utf16Le(Tormvale::Utf8ToUtf16(input))).out,
+                  Utf16Le(set[i]))
+            << names[i];
+    }
+    // A file argument, "-" and "--" name the input as usual.
+    WriteFile(dir_ / "-in", "kana かな");
+    EXPECT_EQ(Run("--to katakana -- -in").out, "kana カナ");
+    EXPECT_EQ(Run("--to upper -", "x").out, "X");
+}
+
+TEST_F(Convert, JsonEscapesWhatItMust) {
+    const Result r = Run("", " a\"b\\c\nd\te\x01" "fあ ");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "[{\"label\": \"大文字→小文字\", \"text\": \"a\\\"b\\\\c\\nd\\te\\u0001fあ\"}, "
+              "{\"label\": \"小文字→大文字\", \"text\": \"A\\\"B\\\\C\\nD\\tE\\u0001Fあ\"}, "
+              "{\"label\": \"全角→半角\", \"text\": \"a\\\"b\\\\c\\nd\\te\\u0001fあ\"}, "
+              "{\"label\": \"半角→全角\", \"text\": \"ａ＂ｂ\\\\ｃ\\nｄ\\tｅ\\u0001ｆあ\"}, "
+              "{\"label\": \"ひらがな→カタカナ\", \"text\": \"a\\\"b\\\\c\\nd\\te\\u0001fア\"}, "
+              "{\"label\": \"カタカナ→ひらがな\", \"text\": \"a\\\"b\\\\c\\nd\\te\\u0001fあ\"}]\n");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(Convert, LoneSurrogates) {
+    // UTF-16 passes any unit both ways; JSON escapes what UTF-8 cannot carry.
+    const Result raw = Run("--utf16 --to upper", Utf16Le(u"x\xD800y\xDFFF"));
+    EXPECT_EQ(raw.status, 0) << raw.err;
+    EXPECT_EQ(raw.out, Utf16Le(u"X\xD800Y\xDFFF"));
+    const Result json = Run("--utf16", Utf16Le(u"x\xD800y\U0001F600"));
+    EXPECT_NE(json.out.find("\"text\": \"X\\ud800Y\xF0\x9F\x98\x80\""), std::string::npos) << json.out;
+
+    // The cut can leave a high half at the end of UTF-8 input too.
+    const std::string cut = std::string(SourceLimit - 1, 'a') + "\xF0\x9F\x98\x80";
+    EXPECT_NE(Run("", cut).out.find("a\\ud83d\"}"), std::string::npos);
+    const Result text = Run("--to lower", cut);
+    EXPECT_EQ(text.status, 0);
+    EXPECT_EQ(text.out, std::string(SourceLimit - 1, 'a') + "\xEF\xBF\xBD");
+}
+
+TEST_F(Convert, Failures) {
+    struct Case {
+        const char* name;
+        std::string args, input;
+        int status;
+        std::string inMessage;
+    } cases[] = {
+        {"invalid UTF-8", "", "ab\xC3(", 1, "byte offset 2"},
+        {"invalid past the cut", "--to lower", std::string(20000, 'a') + "\xFF", 1, "byte offset 20000"},
+        {"surrogate in UTF-8", "", "a\xED\xA0\x80", 1, "byte offset 1"},
+        {"odd UTF-16", "--utf16 --to upper", "abc", 1, "3 bytes"},
+        {"missing file", "--to upper nothing-here", "", 1, "nothing-here"},
+        {"directory", "--to upper .", "", 1, ".: "},
+        {"unknown option", "--bogus", "", 2, "'--bogus'"},
+        {"unknown variant", "--to title", "", 2, "'title'"},
+        {"--to without variant", "--to", "", 2, "--to"},
+        {"two inputs", "a b", "", 2, "more than one"},
+        {"--to twice", "--to upper --to lower", "", 2, "more than once"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Run(c.args, c.input);
+        EXPECT_EQ(r.status, c.status) << c.name;
+        EXPECT_EQ(r.out, "") << c.name;
+        EXPECT_NE(r.err.find(c.inMessage), std::string::npos) << c.name << ": " << r.err;
+    }
+}
+
+TEST_F(Convert, HelpAndVersion) {
+    const Result version = Run("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "varnopile-convert 2.1.9\n");
+    const Result help = Run("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--to VARIANT"), std::string::npos);
+}
