@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <initializer_list>
 #include <cmath>
 
 namespace Platform {
@@ -109,8 +110,11 @@ VarnopileFontDialog::VarnopileFontDialog(QWidget* parent)
     int styleWidth = 0;
     for (const StyleEntry& entry : Styles)
         styleWidth = std::max(styleWidth, fm.horizontalAdvance(QString::fromUtf16(entry.name)));
-    m_styleList->setMinimumWidth(styleWidth + listExtra);
-    m_sizeList->setMinimumWidth(fm.horizontalAdvance(QStringLiteral("000")) + listExtra);
+    // Only the face column grows with the dialog; style and size keep their natural widths.
+    for (QWidget* part : std::initializer_list<QWidget*>{m_styleEdit, m_styleList})
+        part->setFixedWidth(styleWidth + listExtra);
+    for (QWidget* part : std::initializer_list<QWidget*>{m_sizeEdit, m_sizeList})
+        part->setFixedWidth(fm.horizontalAdvance(QStringLiteral("0000")) + listExtra);
     for (QListWidget* list : {m_faceList, m_styleList, m_sizeList}) list->setMinimumHeight(fm.height() * 8);
 
     m_sample->setAlignment(Qt::AlignCenter);

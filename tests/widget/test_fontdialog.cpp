@@ -207,26 +207,6 @@ TEST_F(FontDialogTest, SizeListOffersOnlySizesWithinTheLimits) {
     for (int i = 1; i < sizes->count(); ++i) EXPECT_LT(sizes->item(i - 1)->text().toInt(), sizes->item(i)->text().toInt());
 }
 
-TEST_F(FontDialogTest, TypingAFacePrefixMovesTheListButKeepsTheTypedText) {
-    VarnopileFontDialog dialog;
-    dialog.SetChoice({families.back(), 10, false, false, QColor()});
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    auto* faceEdit = Part<QLineEdit>(&dialog, "FaceEdit");
-    auto* faceList = Part<QListWidget>(&dialog, "FaceList");
-    const QString target = families.front();
-    const QString prefix = target.left(std::max<qsizetype>(1, target.size() - 2));
-    faceEdit->clear();
-    QTest::keyClicks(faceEdit, prefix);
-    EXPECT_EQ(faceEdit->text(), prefix);
-    ASSERT_NE(faceList->currentItem(), nullptr);
-    EXPECT_TRUE(faceList->currentItem()->text().startsWith(prefix, Qt::CaseInsensitive));
-
-    // The prefix alone is not a face: OK refuses unless it happens to name one.
-    Part<QPushButton>(&dialog, "OkButton")->click();
-    EXPECT_EQ(OpenRefusal(&dialog) == nullptr, families.contains(prefix, Qt::CaseInsensitive));
-}
-
 TEST_F(FontDialogTest, EnterAcceptsAndEscapeCancelsFromTheFieldsAndLists) {
     const char* focusParts[] = {"FaceEdit", "FaceList", "SizeEdit", "SizeList"};
     for (const char* part : focusParts) {
