@@ -113,12 +113,3 @@ TEST(QtDesktop, WindowBeforeAndAfterShowing) {
     window.showMaximized();
     EXPECT_TRUE(QTest::qWaitFor([&] { return handle.IsMaximized(); }, 5000));
 }
-
-TEST(QtDesktop, NoWindow) {
-    QtWindowHandle handle(nullptr);
-    Rect r{1, 2, 3, 4};
-    EXPECT_FALSE(handle.GetRect(r));
-    EXPECT_EQ(r.left + r.top + r.right + r.bottom, 10);
-    EXPECT_FALSE(handle.IsMaximized());
-    handle.Move(0, 0, 10, 10, true);  // must not crash
-}
