@@ -118,9 +118,8 @@ void TMainForm::ArrangeParts() {
 
     // The frame's interior: 2 at the left, right and bottom, 14 at the top.
     const int innerHeight = std::max(0, GroupBoxHeight - 14 - 2);
-    const int labelWidth = std::min(LabelListWidth, std::max(0, w - 4));
-    ListBoxK->setGeometry(2, 14, labelWidth, innerHeight);
-    ListBox->setGeometry(2 + labelWidth, 14, std::max(0, w - 4 - labelWidth), innerHeight);
+    ListBoxK->setGeometry(2, 14, LabelListWidth, innerHeight);
+    ListBox->setGeometry(2 + LabelListWidth, 14, std::max(0, w - 4 - LabelListWidth), innerHeight);
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QHelpEvent>
+#include <QKeySequence>
 #include <QToolTip>
 
 namespace {
@@ -17,6 +18,8 @@ QToolButton* TToolBar::AddButton(const QString& objectName, const QString& capti
     auto* button = new QToolButton(this);
     button->setObjectName(objectName);
     button->setText(caption);
+    // Tool buttons do not take their caption's mnemonic by themselves.
+    button->setShortcut(QKeySequence::mnemonic(caption));
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);

@@ -20,7 +20,11 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  [ -s "$E2E_TMP/varnopile.out" ] && sed 's/^/  varnopile: /' "$E2E_TMP/varnopile.out" >&2
+  exit 1
+}
 
 # wait_until DEADLINE_SECONDS COMMAND...: runs COMMAND until it succeeds, or fails after the deadline.
 wait_until() {
@@ -33,16 +37,13 @@ wait_until() {
 }
 
 start_xvfb() {
-  local n
-  for n in $(seq 90 140); do
-    [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ] && continue
-    Xvfb :$n -screen 0 ${XVFB_SCREEN:-1920x1080x24} -nolisten tcp -dpi 96 >"$E2E_TMP/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=:$n
-    if wait_until 10 xdpyinfo; then return 0; fi
-    kill "$XVFB_PID" 2>/dev/null; XVFB_PID=
-  done
-  fail "no Xvfb could be started"
+  # Xvfb picks a free display itself and tells us which: no race with other servers starting.
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1920x1080x24}" -nolisten tcp -dpi 96 \
+    3>"$E2E_TMP/display" >"$E2E_TMP/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  wait_until 10 grep -q '[0-9]' "$E2E_TMP/display" || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+  export DISPLAY=:$(tr -dc '0-9' <"$E2E_TMP/display")
+  wait_until 10 xdpyinfo || fail "Xvfb on $DISPLAY does not answer"
 }
 
 # window_of PID: the id of a mapped top-level window titled Varnopile that belongs to PID.
