@@ -1,6 +1,7 @@
 #include "tormvale/lcmap.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -23,67 +24,117 @@ constexpr unsigned ComposeBase = 0xFF60;  // first entry of FullWidthVoiced / Fu
 
 inline char16_t Shift(char16_t c, std::uint16_t delta) { return static_cast<char16_t>(c + delta); }
 
-// Every output unit comes from exactly one source unit.
-int MapOneToOne(const std::uint8_t* index, const std::uint16_t (*pages)[256], const char16_t* src, int n,
-                char16_t* dest, int cap) {
+template <typename Entry>
+inline Entry Lookup(const Entry* const* pages, char16_t c) {
+    return pages[c >> 8][c & 0xFF];
+}
+
+// Every output unit comes from exactly one source unit. Two units a step, read with one load:
+// the loop is bound by its loads.
+int MapOneToOne(const std::uint16_t* const* pages, const char16_t* __restrict src, int n, char16_t* __restrict dest,
+                int cap) {
     if (n > cap) return 0;
-    for (int i = 0; i < n; ++i) {
-        const char16_t c = src[i];
-        dest[i] = Shift(c, pages[index[c >> 8]][c & 0xFF]);
+    int i = 0;
+    for (; i + 2 <= n; i += 2) {
+        std::uint32_t two;
+        std::memcpy(&two, src + i, sizeof two);
+        const auto low = static_cast<char16_t>(two), high = static_cast<char16_t>(two >> 16);
+        const char16_t a = std::endian::native == std::endian::little ? low : high;
+        const char16_t b = std::endian::native == std::endian::little ? high : low;
+        dest[i] = Shift(a, Lookup(pages, a));
+        dest[i + 1] = Shift(b, Lookup(pages, b));
     }
+    if (i < n) dest[i] = Shift(src[i], Lookup(pages, src[i]));
     return n;
 }
 
-// Output is never longer than the source: a base and its sound mark can become one unit.
+// Eight units: the width of one vector step.
+using Lanes = std::uint16_t __attribute__((vector_size(16)));
+constexpr int BlockUnits = sizeof(Lanes) / sizeof(char16_t);
+
+// Whether all units of a block lie in [first, first + size).
+inline bool BlockWithin(const char16_t* s, std::uint16_t first, std::uint16_t size) {
+    Lanes v;
+    std::memcpy(&v, s, sizeof v);
+    const Lanes outside = static_cast<Lanes>(static_cast<Lanes>(v - first) >= size);
+    std::uint64_t halves[2];
+    std::memcpy(halves, &outside, sizeof halves);
+    return (halves[0] | halves[1]) == 0;
+}
+
+// A half-width sound mark joins the katakana before it when a composed form exists, so the
+// output is never longer than the source. Kana and CJK text, which full width leaves alone,
+// is copied a block at a time; marks are looked at only when met.
 template <bool Checked>
-int MapFull(const char16_t* src, int n, char16_t* dest, int cap) {
+int MapFull(const char16_t* __restrict src, int n, char16_t* __restrict dest, int cap) {
+    static_assert(HalfSemiVoicedMark == HalfVoicedMark + 1);
+    const std::uint16_t quietFirst = FullWidthQuietFirst, quietSize = FullWidthQuietSize;
     int o = 0;
-    for (int i = 0; i < n; ++i) {
-        const char16_t c = src[i];
-        char16_t w = Shift(c, FullWidthPages[FullWidthIndex[c >> 8]][c & 0xFF]);
-        const unsigned k = static_cast<unsigned>(c) - ComposeBase;
-        if (k < 64 && i + 1 < n) {
-            const char16_t next = src[i + 1];
-            const std::uint16_t composed = next == HalfVoicedMark       ? FullWidthVoiced[k]
-                                           : next == HalfSemiVoicedMark ? FullWidthSemiVoiced[k]
-                                                                        : 0;
-            if (composed != 0) {
-                w = composed;
-                ++i;
+    for (int i = 0; i < n;) {
+        if (i + BlockUnits <= n && (!Checked || o + BlockUnits <= cap) && BlockWithin(src + i, quietFirst, quietSize)) {
+            std::memcpy(dest + o, src + i, BlockUnits * sizeof(char16_t));
+            i += BlockUnits;
+            o += BlockUnits;
+            continue;
+        }
+        for (const int end = std::min(i + BlockUnits, n); i < end; ++i) {
+            const char16_t c = src[i];
+            if (static_cast<char16_t>(c - HalfVoicedMark) < 2 && i > 0) [[unlikely]] {
+                // dest[o - 1] came from src[i - 1]: a mark that composed has no composed form itself.
+                const unsigned k = static_cast<unsigned>(src[i - 1]) - ComposeBase;
+                const std::uint16_t composed =
+                    k < 64 ? (c == HalfVoicedMark ? FullWidthVoiced : FullWidthSemiVoiced)[k] : 0;
+                if (composed != 0) {
+                    dest[o - 1] = composed;
+                    continue;
+                }
             }
-        }
-        if (Checked && o == cap) return 0;
-        dest[o++] = w;
-    }
-    return o;
-}
-
-// A voiced katakana becomes two units, so the output can be twice the source.
-int MapHalfChecked(const char16_t* src, int n, char16_t* dest, int cap) {
-    int o = 0;
-    for (int i = 0; i < n; ++i) {
-        const char16_t c = src[i];
-        const std::uint32_t v = HalfWidthPages[HalfWidthIndex[c >> 8]][c & 0xFF];
-        if (o == cap) return 0;
-        dest[o++] = Shift(c, static_cast<std::uint16_t>(v));
-        if (const char16_t mark = static_cast<char16_t>(v >> 16); mark != 0) {
-            if (o == cap) return 0;
-            dest[o++] = mark;
+            if (Checked && o == cap) return 0;
+            dest[o++] = Shift(c, Lookup(FullWidthPages, c));
         }
     }
     return o;
 }
 
-// With room for two units per source unit the mark can be stored unconditionally and kept or
-// overwritten, which avoids a branch that mixed kana text mispredicts.
-int MapHalfRoomy(const char16_t* src, int n, char16_t* dest) {
+// A voiced katakana becomes two units, so the output can be twice the source. Maps
+// src[i, end) to dest from o, with room known to suffice; returns the new output count.
+// Two units a step, with one test for a mark in either.
+int MapHalfSpan(const char16_t* __restrict src, int i, int end, char16_t* __restrict dest, int o) {
+    const auto put = [&](char16_t c, std::uint32_t entry) {
+        dest[o++] = Shift(c, static_cast<std::uint16_t>(entry));
+        if (const auto mark = static_cast<char16_t>(entry >> 16); mark != 0) dest[o++] = mark;
+    };
+    for (; i + 2 <= end; i += 2) {
+        const char16_t a = src[i], b = src[i + 1];
+        const std::uint32_t ea = Lookup(HalfWidthPages, a), eb = Lookup(HalfWidthPages, b);
+        if (((ea | eb) >> 16) == 0) [[likely]] {
+            dest[o] = Shift(a, static_cast<std::uint16_t>(ea));
+            dest[o + 1] = Shift(b, static_cast<std::uint16_t>(eb));
+            o += 2;
+        } else {
+            put(a, ea);
+            put(b, eb);
+        }
+    }
+    if (i < end) put(src[i], Lookup(HalfWidthPages, src[i]));
+    return o;
+}
+
+// Runs of the source that cannot overflow go through the unchecked span, so the capacity is
+// tested once a run rather than once a unit; a run takes at least half the room left.
+int MapHalf(const char16_t* src, int n, char16_t* dest, int cap) {
     int o = 0;
-    for (int i = 0; i < n; ++i) {
-        const char16_t c = src[i];
-        const std::uint32_t v = HalfWidthPages[HalfWidthIndex[c >> 8]][c & 0xFF];
-        dest[o] = Shift(c, static_cast<std::uint16_t>(v));
-        dest[o + 1] = static_cast<char16_t>(v >> 16);
-        o += 1 + (v >> 16 != 0);
+    for (int i = 0; i < n;) {
+        if (const int room = (cap - o) / 2; room > 0) {
+            const int end = i + std::min(n - i, room);
+            o = MapHalfSpan(src, i, end, dest, o);
+            i = end;
+            continue;
+        }
+        const std::uint32_t entry = Lookup(HalfWidthPages, src[i]);
+        if (o + 1 + (entry >> 16 != 0) > cap) return 0;
+        o = MapHalfSpan(src, i, i + 1, dest, o);
+        ++i;
     }
     return o;
 }
@@ -91,14 +142,13 @@ int MapHalfRoomy(const char16_t* src, int n, char16_t* dest) {
 int MapInto(std::uint32_t flags, const char16_t* src, int n, char16_t* dest, int cap) {
     switch (flags) {
         case LCMAP_KATAKANA:
-            return MapOneToOne(KatakanaIndex, KatakanaPages, src, n, dest, cap);
+            return MapOneToOne(KatakanaPages, src, n, dest, cap);
         case LCMAP_HIRAGANA:
-            return MapOneToOne(HiraganaIndex, HiraganaPages, src, n, dest, cap);
+            return MapOneToOne(HiraganaPages, src, n, dest, cap);
         case LCMAP_FULLWIDTH:
             return n <= cap ? MapFull<false>(src, n, dest, cap) : MapFull<true>(src, n, dest, cap);
         case LCMAP_HALFWIDTH:
-            return 2 * static_cast<std::int64_t>(n) <= cap ? MapHalfRoomy(src, n, dest)
-                                                           : MapHalfChecked(src, n, dest, cap);
+            return MapHalf(src, n, dest, cap);
         default:
             return 0;
     }

@@ -4,26 +4,9 @@
 
 namespace Tormvale::WidthTables {
 
-const std::uint8_t FullWidthIndex[256] = {
-    0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x04,
-};
+namespace {
 
-const std::uint16_t FullWidthPages[5][256] = {
+const std::uint16_t FullWidthData[5][256] = {
   {
     0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
     0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
@@ -116,6 +99,43 @@ const std::uint16_t FullWidthPages[5][256] = {
   },
 };
 
+}  // namespace
+
+const std::uint16_t* const FullWidthPages[256] = {
+    FullWidthData[1], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[2], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[3], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0],
+    FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[0], FullWidthData[4],
+};
+
 const std::uint16_t FullWidthVoiced[64] = {
     0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x30FA, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
     0x0000, 0x0000, 0x0000, 0x30F4, 0x0000, 0x0000, 0x30AC, 0x30AE, 0x30B0, 0x30B2, 0x30B4, 0x30B6, 0x30B8, 0x30BA, 0x30BC, 0x30BE,
@@ -130,26 +150,12 @@ const std::uint16_t FullWidthSemiVoiced[64] = {
     0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
 };
 
-const std::uint8_t HalfWidthIndex[256] = {
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x01, 0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x04, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x06,
-};
+const std::uint16_t FullWidthQuietFirst = 0x2987;
+const std::uint16_t FullWidthQuietSize = 0xD5DA;
 
-const std::uint32_t HalfWidthPages[7][256] = {
+namespace {
+
+const std::uint32_t HalfWidthData[7][256] = {
   {
     0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000,
     0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000, 0x00000000,
@@ -390,26 +396,46 @@ const std::uint32_t HalfWidthPages[7][256] = {
   },
 };
 
-const std::uint8_t KatakanaIndex[256] = {
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+}  // namespace
+
+const std::uint32_t* const HalfWidthPages[256] = {
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[1], HalfWidthData[2], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[3], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[4], HalfWidthData[5], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0],
+    HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[0], HalfWidthData[6],
 };
 
-const std::uint16_t KatakanaPages[2][256] = {
+namespace {
+
+const std::uint16_t KatakanaData[2][256] = {
   {
     0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
     0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
@@ -448,26 +474,46 @@ const std::uint16_t KatakanaPages[2][256] = {
   },
 };
 
-const std::uint8_t HiraganaIndex[256] = {
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+}  // namespace
+
+const std::uint16_t* const KatakanaPages[256] = {
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[1], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
+    KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0], KatakanaData[0],
 };
 
-const std::uint16_t HiraganaPages[2][256] = {
+namespace {
+
+const std::uint16_t HiraganaData[2][256] = {
   {
     0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
     0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
@@ -504,6 +550,43 @@ const std::uint16_t HiraganaPages[2][256] = {
     0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0,
     0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0xFFA0, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0xFFA0, 0xFFA0, 0x0000,
   },
+};
+
+}  // namespace
+
+const std::uint16_t* const HiraganaPages[256] = {
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[1], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
+    HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0], HiraganaData[0],
 };
 
 }  // namespace Tormvale::WidthTables

@@ -1,5 +1,8 @@
 #include "core/conversionset.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "tormvale/mappings.h"
 
 namespace Varnopile {
@@ -10,9 +13,22 @@ const std::array<std::u16string_view, 6> ConversionLabels = {
 
 namespace {
 
-// Written without a branch so that the compiler vectorises it.
+// Eight units a step: this runs twice on every Get over up to 16384 units.
 std::u16string ShiftRange(std::u16string text, char16_t first, char16_t delta) {
-    for (char16_t& c : text) c = static_cast<char16_t>(c + (static_cast<char16_t>(c - first) < 26 ? delta : 0));
+    using Lanes = std::uint16_t __attribute__((vector_size(16)));
+    constexpr std::size_t Width = sizeof(Lanes) / sizeof(char16_t);
+    char16_t* p = text.data();
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    for (; i + Width <= n; i += Width) {
+        Lanes v;
+        std::memcpy(&v, p + i, sizeof v);
+        const Lanes in = (v - first) < 26;  // all ones in the lanes that hold a letter of the range
+        v += in & delta;
+        std::memcpy(p + i, &v, sizeof v);
+    }
+    for (; i < n; ++i)
+        if (static_cast<char16_t>(p[i] - first) < 26) p[i] = static_cast<char16_t>(p[i] + delta);
     return text;
 }
 
@@ -32,7 +48,10 @@ ConversionSet BuildConversionSet(const std::u16string& text) {
     while (begin < s.size() && s[begin] <= 0x20) ++begin;
     std::size_t end = s.size();
     while (end > begin && s[end - 1] <= 0x20) --end;
-    const std::u16string source(s.substr(begin, end - begin));
+    // Most texts need neither cut nor trim: convert them in place rather than copy 32 KiB.
+    const bool whole = begin == 0 && end == text.size();
+    const std::u16string trimmed = whole ? std::u16string() : std::u16string(s.substr(begin, end - begin));
+    const std::u16string& source = whole ? text : trimmed;
 
     // Each variant comes from the trimmed source; a braced list is evaluated in order.
     return ConversionSet{MapLowerCase(source),          MapUpperCase(source),
