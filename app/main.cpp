@@ -4,7 +4,11 @@
 
 #include "application.h"
 #include "displaycheck.h"
+#include "errordisplay.h"
+#include "fontdialog.h"
 #include "mainform.h"
+#include "qtclipboard.h"
+#include "qtdesktop.h"
 #include "tormvale/datafolder.h"
 #include "tormvale/instanceguard.h"
 
@@ -20,11 +24,20 @@ int main(int argc, char** argv) {
 
     VarnopileApplication app(argc, argv);
 
+    Platform::QtClipboardBackend clipboard;
+    Platform::QtDesktopGeometry desktop;
+    Platform::QtFontDialogService fontDialog;
     MainFormServices services;
+    services.clipboard = &clipboard;
+    services.desktop = &desktop;
+    services.fontDialog = &fontDialog;
     services.dataFolder = Tormvale::UserDataFolder;
     TMainForm form(services);
+    // Asked at log-off whether we may end: save, and say no when the save fails.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager& manager) {
-        if (!form.FormCloseQuery()) manager.cancel();
+        bool saved = false;
+        RunHandler([&] { saved = form.FormCloseQuery(); });
+        if (!saved) manager.cancel();
     });
     form.show();
     app.exec();

@@ -7,9 +7,16 @@
 #include <QStatusTipEvent>
 #include <cmath>
 
+#include "advancecache.h"
+#include "core/takeclipboardtext.h"
 #include "errordisplay.h"
 #include "listrowheight.h"
+#include "qtdesktop.h"
 #include "systemfonts.h"
+#include "tormvale/clipboard.h"
+#include "tormvale/extent.h"
+#include "tormvale/placement.h"
+#include "tormvale/settingsstore.h"
 
 namespace {
 
@@ -26,7 +33,33 @@ QFont DesignedFont(const QString& face, int points) {
     return font;
 }
 
+QString ToQ(const std::u16string& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Rows are measured the way a plain list box measures them: the default family at 8 points,
+// whatever font the list shows them in.
+class ListExtent : public Tormvale::ExtentList {
+public:
+    explicit ListExtent(TListBox* list) : list_(list) {}
+    int RowCount() const override { return list_->count(); }
+    std::u16string RowText(int row) const override { return list_->item(row)->text().toStdU16String(); }
+    long long MeasureText(const std::u16string& text) const override { return Measure().Width(ToQ(text)); }
+    void SetHorizontalExtent(int extent) override { list_->SetHorizontalExtent(extent); }
+
+private:
+    static AdvanceCache& Measure() {
+        static AdvanceCache cache = [] {
+            QFont font(QApplication::font().family());
+            font.setPointSize(8);
+            return AdvanceCache(font);
+        }();
+        return cache;
+    }
+    TListBox* list_;
+};
+
 }  // namespace
+
+QString TMainForm::Label(int index) { return ToQ(std::u16string(Varnopile::ConversionLabels[static_cast<std::size_t>(index)])); }
 
 TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -144,16 +177,66 @@ void TMainForm::FormCreate() {
     barFont.setFamily(menu.family());
     ToolBar->setFont(barFont);
     for (QToolButton* b : {TBGet, TBApply, TBFont, TBClose}) b->setFont(barFont);
+    ArrangeParts();
 
-    QFont editorFont = Editor->font();
-    editorFont.setFamily(menu.family());
-    const int size = Platform::PointSizeOf(menu);
-    if (size > 0) editorFont.setPointSize(size);
-    Editor->setFont(editorFont);
+    ReadSettings();
+
+    if (services_.desktop) {
+        Platform::QtWindowHandle handle(this);
+        Tormvale::EnsureWindowVisible(handle, *services_.desktop);
+    }
+    requestedFrame_ = frameGeometry();
 
     SetListFace(ListBox, Editor->font().family());
     SetListFace(ListBoxK, Editor->font().family());
-    ArrangeParts();
+}
+
+std::string TMainForm::SettingsPath() const {
+    return services_.dataFolder.empty() ? std::string() : services_.dataFolder + Tormvale::SettingsFileName;
+}
+
+void TMainForm::ReadSettings() {
+    const QFont menu = services_.menuFont ? *services_.menuFont : Platform::MenuFont();
+    const std::string path = SettingsPath();
+    const Tormvale::SettingsStore ini =
+        path.empty() ? Tormvale::SettingsStore() : Tormvale::SettingsStore::Load(path, Tormvale::SettingsEncoding::Detect);
+
+    QFont font = Editor->font();
+    const std::u16string face = ini.ReadString(u"Font", u"Name", menu.family().toStdU16String());
+    if (!face.empty()) font.setFamily(ToQ(face));
+    Editor->setFont(font);
+    const int size = ini.ReadInteger(u"Font", u"Size", Platform::PointSizeOf(menu));
+    // Qt cannot show a size of 0 or less; an absurd size would only stall the editor.
+    if (size > 0 && size <= 1000) {
+        font.setPointSize(size);
+        Editor->setFont(font);
+    }
+
+    Platform::QtWindowHandle handle(this);
+    Tormvale::Rect r{};
+    handle.GetRect(r);
+    const int top = ini.ReadInteger(u"Window", u"Top", r.top);
+    const int left = ini.ReadInteger(u"Window", u"Left", r.left);
+    const int height = ini.ReadInteger(u"Window", u"Height", r.bottom - r.top);
+    const int width = ini.ReadInteger(u"Window", u"Width", r.right - r.left);
+    handle.Move(left, top, width, height, false);
+}
+
+void TMainForm::WriteSettings() {
+    const std::string path = SettingsPath();
+    if (path.empty()) return;
+    // Read afresh so that whatever else the file holds survives; the six entries take our values.
+    Tormvale::SettingsStore ini = Tormvale::SettingsStore::Load(path, Tormvale::SettingsEncoding::Detect);
+    ini.WriteString(u"Font", u"Name", Editor->font().family().toStdU16String());
+    ini.WriteInteger(u"Font", u"Size", Platform::PointSizeOf(Editor->font()));
+    Platform::QtWindowHandle handle(this);
+    Tormvale::Rect r{};
+    handle.GetRect(r);
+    ini.WriteInteger(u"Window", u"Top", r.top);
+    ini.WriteInteger(u"Window", u"Left", r.left);
+    ini.WriteInteger(u"Window", u"Height", r.bottom - r.top);
+    ini.WriteInteger(u"Window", u"Width", r.right - r.left);
+    ini.UpdateFile();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -167,11 +250,50 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() { TBGetClick(); }
 
-void TMainForm::TBGetClick() {}
+void TMainForm::TBGetClick() {
+    if (!services_.clipboard) return;
+    const Varnopile::TakenText taken = Varnopile::TakeClipboardText(*services_.clipboard);
+    // The test is on the text as read: one that trims to nothing still refills the lists.
+    if (!taken.taken || taken.text.empty()) return;
+    MData = Varnopile::BuildConversionSet(taken.text);
+    ListBoxK->clear();
+    for (int i = 0; i < static_cast<int>(Varnopile::ConversionLabels.size()); ++i) ListBoxK->AddRow(Label(i));
+    ListBox->clear();
+    for (const std::u16string& variant : MData) ListBox->AddRow(ToQ(variant));
+    ListExtent extent(ListBox);
+    Tormvale::FitHorizontalExtent(extent);
+    ListBox->SelectRow(0);
+    ListBoxK->SelectRow(0);
+    const int r = ListBox->SelectedRow();
+    if (r >= 0) Editor->SetText(MData[static_cast<std::size_t>(r)]);
+}
 
-void TMainForm::TBApplyClick() {}
+void TMainForm::TBApplyClick() {
+    if (!services_.clipboard) return;
+    Tormvale::PutClipboardText(*services_.clipboard, Editor->Text());
+}
 
-void TMainForm::TBFontClick() {}
+void TMainForm::TBFontClick() {
+    Platform::FontDialogService* dialog = services_.fontDialog;
+    if (!dialog) return;
+    dialog->MinSize = 8;
+    dialog->MaxSize = 24;
+    fontChoice_.face = Editor->font().family();
+    fontChoice_.pointSize = Platform::PointSizeOf(Editor->font());
+    fontChoice_.color = Editor->palette().color(QPalette::Text);
+    Platform::FontChoice chosen = fontChoice_;
+    if (!dialog->Execute(this, chosen)) return;
+    fontChoice_ = chosen;
+    SetListFace(ListBox, chosen.face);
+    ListBox->viewport()->update();
+    SetListFace(ListBoxK, chosen.face);
+    ListBoxK->viewport()->update();
+    QFont font = Editor->font();
+    if (!chosen.face.isEmpty()) font.setFamily(chosen.face);
+    if (chosen.pointSize > 0) font.setPointSize(chosen.pointSize);
+    Editor->setFont(font);
+    Editor->viewport()->update();
+}
 
 void TMainForm::TBCloseClick() { close(); }
 
@@ -201,7 +323,10 @@ void TMainForm::ApplicationEventsHint(const QString& hint) {
 
 void TMainForm::HelpRequested() { throw Tormvale::Exception(u"状況依存型ヘルプがインストールされていません"); }
 
-bool TMainForm::FormCloseQuery() { return true; }
+bool TMainForm::FormCloseQuery() {
+    WriteSettings();
+    return true;
+}
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     bool canClose = true;
@@ -217,6 +342,19 @@ bool TMainForm::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip) {
         ApplicationEventsHint(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
+    }
+    // A window manager tells the frame's size only once the window is up; until then the outer
+    // bounds from the settings were taken as the client's. Make them good once, so the window
+    // neither grows nor creeps by a title bar at every start.
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && shown_ && requestedFrame_ &&
+        frameGeometry().size() != size()) {
+        const QRect want = *requestedFrame_;
+        requestedFrame_.reset();
+        if (!isMaximized() && !isMinimized() && frameGeometry() != want) {
+            const QMargins m(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                             frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+            setGeometry(want.marginsRemoved(m));
+        }
     }
     return QWidget::event(event);
 }

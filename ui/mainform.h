@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "fontdialog.h"
+
 #include "core/conversionset.h"
 #include "editor.h"
 #include "listbox.h"
@@ -45,6 +47,9 @@ public:
     static constexpr int HelpContext = 33;
 
     explicit TMainForm(MainFormServices services, QWidget* parent = nullptr);
+
+    // The label list's rows.
+    static QString Label(int index);
 
     // The parts, in their declared order.
     QGroupBox* GroupBox1;
@@ -90,8 +95,15 @@ private:
     void CreateParts();
     void ArrangeParts();
     void SetListFace(TListBox* list, const QString& face);
+    std::string SettingsPath() const;
+    void ReadSettings();
+    void WriteSettings();
 
     MainFormServices services_;
     Varnopile::ConversionSet MData;
     bool shown_ = false;
+    // Style and the like carry over from one opening of the font dialog to the next.
+    Platform::FontChoice fontChoice_;
+    // The outer bounds asked for before the frame was known; made good once it is.
+    std::optional<QRect> requestedFrame_;
 };
