@@ -106,6 +106,41 @@ TEST(LocaleMappings, RoundTrips) {
     }
 }
 
+// The mappings read several units at a time; the result must not depend on where a text's
+// units fall. Without context (no half-width sound marks for full width) a text maps as the
+// concatenation of its units mapped one by one.
+TEST(LocaleMappings, LengthsAndOffsets) {
+    const std::u16string alphabet = u"aZ \\～ａあアガヴｱ漢。ー・゙゛😀ﾜ";
+    struct Case {
+        const char* name;
+        Mapping map;
+        bool withMarks;
+    } cases[] = {
+        {"half", MapHalfWidth, true},
+        {"full", MapFullWidth, false},
+        {"katakana", MapKatakana, true},
+        {"hiragana", MapHiragana, true},
+    };
+    for (const auto& c : cases) {
+        for (std::size_t length = 0; length <= 40; ++length) {
+            std::u16string text, expected;
+            for (std::size_t i = 0; i < length; ++i) {
+                const char16_t unit = alphabet[(i * 7 + length) % alphabet.size()];
+                text += unit;
+                expected += c.map(std::u16string(1, unit));
+            }
+            EXPECT_EQ(Hex(c.map(text)), Hex(expected)) << c.name << ", length " << length;
+        }
+    }
+    // A base and its mark compose wherever they fall, across any step of the scan.
+    for (std::size_t offset = 0; offset <= 20; ++offset) {
+        const std::u16string kana = Repeat(u"あ", offset), wide = Repeat(u"ａ", offset), narrow = Repeat(u"a", offset);
+        EXPECT_EQ(MapFullWidth(kana + u"ｶﾞ" + kana), kana + u"ガ" + kana) << offset;
+        EXPECT_EQ(MapFullWidth(narrow + u"ﾊﾟ" + kana + u"ﾞ"), wide + u"パ" + kana + u"゛") << offset;
+        EXPECT_EQ(MapFullWidth(kana + u"ｶ" + kana + u"あﾞ"), kana + u"カ" + kana + u"あ゛") << offset;
+    }
+}
+
 // Every width pair of the Unicode data, read here independently of the generator.
 TEST(LocaleMappings, AgreesWithUnicodeData) {
     std::ifstream data("/usr/share/unicode/UnicodeData.txt");
@@ -176,7 +211,8 @@ TEST(LocaleMappings, CallContract) {
     const std::uint32_t lcid = GetUserDefaultLCID();
     const char16_t ga[] = u"ガ";  // with its terminator: half width needs 3 units
     const char16_t kd[] = u"ｶﾞ";  // full width needs 2
-    char16_t dest[8];
+    const char16_t kana[] = u"あいうえおかきくけこさしすせそたちつてとﾞ";  // 20 kana and a mark
+    char16_t dest[32];
     struct Case {
         const char* name;
         std::uint32_t flags;
@@ -192,6 +228,9 @@ TEST(LocaleMappings, CallContract) {
         {"without terminator", LCMAP_HALFWIDTH, ga, 1, 2, 2},
         {"composes into less than the source", LCMAP_FULLWIDTH, kd, 3, 2, 2},
         {"composed one short", LCMAP_FULLWIDTH, kd, 3, 1, 0},
+        {"kana blocks exact", LCMAP_FULLWIDTH, kana, 21, 21, 21},
+        {"kana blocks one short", LCMAP_FULLWIDTH, kana, 21, 20, 0},
+        {"kana blocks short by a block", LCMAP_FULLWIDTH, kana, 21, 13, 0},
         {"kana exact", LCMAP_KATAKANA, ga, 2, 2, 2},
         {"kana short", LCMAP_HIRAGANA, ga, 2, 1, 0},
         {"no source", LCMAP_HALFWIDTH, nullptr, 2, 8, 0},
@@ -210,6 +249,10 @@ TEST(LocaleMappings, CallContract) {
     std::fill(std::begin(dest), std::end(dest), u'?');
     ASSERT_EQ(LCMapStringW(lcid, LCMAP_HALFWIDTH, ga, 2, dest, 3), 3);
     EXPECT_EQ(std::u16string(dest, 3), std::u16string(u"ｶﾞ\0", 3));
+    // Every unit counted is written, the last of an odd count too.
+    std::fill(std::begin(dest), std::end(dest), u'?');
+    ASSERT_EQ(LCMapStringW(lcid, LCMAP_KATAKANA, kana, 3, dest, 3), 3);
+    EXPECT_EQ(std::u16string(dest, 4), u"アイウ?");
     // A destination over the source is refused.
     char16_t inPlace[] = u"あい";
     EXPECT_EQ(LCMapStringW(lcid, LCMAP_KATAKANA, inPlace, 3, inPlace, 3), 0);
