@@ -23,8 +23,10 @@ std::u16string ShiftRange(std::u16string text, char16_t first, char16_t delta) {
     for (; i + Width <= n; i += Width) {
         Lanes v;
         std::memcpy(&v, p + i, sizeof v);
-        const Lanes in = (v - first) < 26;  // all ones in the lanes that hold a letter of the range
-        v += in & delta;
+        const Lanes offset = v - static_cast<std::uint16_t>(first);
+        // All ones in the lanes that hold a letter of the range.
+        const Lanes in = static_cast<Lanes>(offset < static_cast<std::uint16_t>(26));
+        v += in & static_cast<std::uint16_t>(delta);
         std::memcpy(p + i, &v, sizeof v);
     }
     for (; i < n; ++i)
