@@ -15,9 +15,8 @@ TListBox::TListBox(QWidget* parent) : QListWidget(parent), delegate_(new RowDele
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setFrameShape(QFrame::Box);
-    setFrameShadow(QFrame::Plain);
-    setLineWidth(1);
+    setFrameShape(QFrame::StyledPanel);
+    setFrameShadow(QFrame::Sunken);
     setTextElideMode(Qt::ElideNone);
     setWordWrap(false);
     setTabKeyNavigation(false);
@@ -128,7 +127,7 @@ void TListBox::keyPressEvent(QKeyEvent* event) {
         }
         return;
     }
-    if (!lastTyped_.isValid() || lastTyped_.elapsed() >= 500) searchText_.clear();
+    if (!lastTyped_.isValid() || lastTyped_.elapsed() >= TypeAheadIntervalMs) searchText_.clear();
     lastTyped_.start();
     searchText_ += text;
     Search(searchText_);

@@ -32,8 +32,9 @@ public:
     // Keys typed as characters go to the handler first; a handler that sets *consumed keeps them
     // from the list.
     std::function<void(QChar key, bool* consumed)> KeyPressHandler;
-    // Incremental search over the rows by typed characters, 500 ms apart at most.
+    // Incremental search over the rows by typed characters, at most TypeAheadIntervalMs apart.
     bool TypeAhead = false;
+    int TypeAheadIntervalMs = 500;
 
 signals:
     void Click();

@@ -39,3 +39,79 @@ inline bool ShowAndActivate(QWidget& w) {
 }
 
 }  // namespace Testing
+
+#include "tormvale/placement.h"
+
+namespace Testing {
+
+// One 1920 × 1080 monitor with a 40-pixel taskbar along the bottom.
+class OneMonitorDesktop : public Tormvale::DesktopGeometry {
+public:
+    bool WorkArea(Tormvale::Rect& area) const override {
+        area = {0, 0, 1920, 1040};
+        return true;
+    }
+    bool TaskbarPosition(Tormvale::Rect& rect, uint32_t& edge) const override {
+        rect = {0, 1040, 1920, 1080};
+        edge = Tormvale::ABE_BOTTOM;
+        return true;
+    }
+    bool IsOnMonitor(int32_t x, int32_t y) const override { return x >= 0 && y >= 0 && x < 1920 && y < 1080; }
+};
+
+}  // namespace Testing
+
+#include "fontdialog.h"
+#include "scripted_clipboard.h"
+
+namespace Testing {
+
+// Answers the font dialog as the test says, and remembers what it was opened with.
+class ScriptedFontDialog : public Platform::FontDialogService {
+public:
+    bool Execute(QWidget*, Platform::FontChoice& font) override {
+        opened.push_back(font);
+        openedMin = MinSize;
+        openedMax = MaxSize;
+        if (!answer) return false;
+        font = *answer;
+        return true;
+    }
+    std::optional<Platform::FontChoice> answer;  // nullopt: the user cancels
+    std::vector<Platform::FontChoice> opened;
+    int openedMin = 0;
+    int openedMax = 0;
+};
+
+// A window on doubles: scripted clipboard, one monitor, scripted font dialog, its own data folder.
+struct FormHarness {
+    TempDir data;
+    RecordingErrorDisplay errors;
+    ScriptedClipboardBackend clipboard;
+    OneMonitorDesktop desktop;
+    ScriptedFontDialog fontDialog;
+    std::unique_ptr<TMainForm> form;
+
+    std::string SettingsPath() const { return data.Path() + "/Varnopile.ini"; }
+
+    TMainForm& Make() {
+        MainFormServices s;
+        s.clipboard = &clipboard;
+        s.desktop = &desktop;
+        s.fontDialog = &fontDialog;
+        s.dataFolder = data.Path() + "/";
+        s.menuFont = TestMenuFont();
+        form = std::make_unique<TMainForm>(s);
+        return *form;
+    }
+};
+
+inline QString Q(const std::u16string& s) { return QString::fromStdU16String(s); }
+
+inline std::vector<std::u16string> Rows(const TListBox* list) {
+    std::vector<std::u16string> rows;
+    for (int i = 0; i < list->count(); ++i) rows.push_back(list->item(i)->text().toStdU16String());
+    return rows;
+}
+
+}  // namespace Testing

@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <QScrollBar>
+#include <QTextCursor>
+
+#include "core/conversionset.h"
+#include "formfixture.h"
+
+using namespace Testing;
+
+namespace {
+
+std::vector<std::u16string> Labels() {
+    return std::vector<std::u16string>(Varnopile::ConversionLabels.begin(), Varnopile::ConversionLabels.end());
+}
+
+std::vector<std::u16string> Variants(const std::u16string& text) {
+    const auto set = Varnopile::BuildConversionSet(text);
+    return std::vector<std::u16string>(set.begin(), set.end());
+}
+
+// The widest row as a plain list box measures it: per-unit advances of the default family at 8 points.
+int Widest(const std::vector<std::u16string>& rows) {
+    QFont font(QApplication::font().family());
+    font.setPointSize(8);
+    const QFontMetrics fm(font);
+    int widest = 0;
+    for (const auto& row : rows) {
+        int w = 0;
+        for (char16_t u : row) w += fm.horizontalAdvance(QChar(u));
+        widest = std::max(widest, w);
+    }
+    return widest;
+}
+
+}  // namespace
+
+TEST(GetCommand, ShowingTheWindowFillsBothListsFromTheClipboard) {
+    FormHarness h;
+    h.clipboard.text = u"  Varnopile ﾊﾟｿｺﾝ ひらがな ＡＢＣ\r\n";
+    TMainForm& form = h.Make();
+    EXPECT_EQ(form.ListBox->count(), 0);  // nothing before the window is shown
+    ASSERT_TRUE(ShowAndActivate(form));
+    EXPECT_EQ(Rows(form.ListBoxK), Labels());
+    EXPECT_EQ(Rows(form.ListBox), Variants(u"  Varnopile ﾊﾟｿｺﾝ ひらがな ＡＢＣ\r\n"));
+    EXPECT_EQ(form.ListBox->SelectedRow(), 0);
+    EXPECT_EQ(form.ListBoxK->SelectedRow(), 0);
+    EXPECT_EQ(form.Editor->Text(), Rows(form.ListBox)[0]);
+    EXPECT_EQ(form.ListBoxK->HorizontalExtent(), 0);
+    EXPECT_EQ(form.ListBox->HorizontalExtent(), 2 * Widest(Rows(form.ListBox)));
+    EXPECT_EQ(QApplication::focusWidget(), form.ListBox);
+    EXPECT_TRUE(h.errors.shown.isEmpty());
+}
+
+TEST(GetCommand, WhatTheClipboardHoldsDecidesWhetherAnythingChanges) {
+    struct Case {
+        const char* name;
+        void (*arrange)(ScriptedClipboardBackend&);
+        bool refills;
+    };
+    const Case cases[] = {
+        {"only a picture", [](ScriptedClipboardBackend& c) { c.text.reset(); }, false},
+        {"an empty text", [](ScriptedClipboardBackend& c) { c.text = u""; }, false},
+        {"text but no Unicode data", [](ScriptedClipboardBackend& c) { c.text = u"x", c.noUnicodeData = true; }, false},
+        {"held by another program throughout", [](ScriptedClipboardBackend& c) { c.text = u"new", c.refuseOpens = 5; }, false},
+        {"held, then free on the last attempt", [](ScriptedClipboardBackend& c) { c.text = u"New", c.refuseOpens = 4; }, true},
+        {"spaces and line breaks only", [](ScriptedClipboardBackend& c) { c.text = u" \r\n\t \n"; }, true},
+        {"a NUL first", [](ScriptedClipboardBackend& c) { c.text = std::u16string(u"\0abc", 4); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FormHarness h;
+        h.clipboard.text = u"Old Text";
+        TMainForm& form = h.Make();
+        ASSERT_TRUE(ShowAndActivate(form));
+        // The user picks row 4 and edits.
+        form.ListBoxK->setCurrentRow(4);
+        emit form.ListBoxK->Click();
+        form.Editor->setFocus();
+        QTest::keyClicks(form.Editor, "!");
+        const auto rowsBefore = Rows(form.ListBox);
+        const std::u16string editBefore = form.Editor->Text();
+        const int extentBefore = form.ListBox->HorizontalExtent();
+
+        h.clipboard.calls.clear();
+        c.arrange(h.clipboard);
+        const std::u16string taken = h.clipboard.text && !h.clipboard.noUnicodeData ? *h.clipboard.text : u"";
+        form.TBGet->click();
+
+        if (c.refills) {
+            EXPECT_EQ(Rows(form.ListBox), Variants(taken));
+            EXPECT_EQ(form.ListBox->SelectedRow(), 0);
+            EXPECT_EQ(form.ListBoxK->SelectedRow(), 0);
+            EXPECT_EQ(form.Editor->Text(), Rows(form.ListBox)[0]);
+            EXPECT_EQ(form.ListBox->HorizontalExtent(), 2 * Widest(Rows(form.ListBox)));
+        } else {
+            EXPECT_EQ(Rows(form.ListBox), rowsBefore);
+            EXPECT_EQ(form.ListBox->SelectedRow(), 4);
+            EXPECT_EQ(form.ListBoxK->SelectedRow(), 4);
+            EXPECT_EQ(form.Editor->Text(), editBefore);
+            EXPECT_EQ(form.ListBox->HorizontalExtent(), extentBefore);
+        }
+        EXPECT_EQ(Rows(form.ListBoxK), Labels());
+        EXPECT_TRUE(h.errors.shown.isEmpty());
+        EXPECT_FALSE(h.clipboard.held);
+    }
+}
+
+TEST(GetCommand, WhitespaceOnlyGivesSixEmptyRowsAndNoExtent) {
+    FormHarness h;
+    h.clipboard.text = u"\t \r\n ";
+    TMainForm& form = h.Make();
+    ASSERT_TRUE(ShowAndActivate(form));
+    EXPECT_EQ(Rows(form.ListBox), std::vector<std::u16string>(6));
+    EXPECT_EQ(form.ListBox->HorizontalExtent(), 0);
+    EXPECT_EQ(form.Editor->Text(), u"");
+}
+
+TEST(GetCommand, EditorEqualToTheNewVariantIsLeftAlone) {
+    FormHarness h;
+    h.clipboard.text = u"line one\nline two";
+    TMainForm& form = h.Make();
+    ASSERT_TRUE(ShowAndActivate(form));
+    QTextCursor cursor = form.Editor->textCursor();
+    cursor.setPosition(3);
+    cursor.setPosition(6, QTextCursor::KeepAnchor);
+    form.Editor->setTextCursor(cursor);
+    h.clipboard.text = u"LINE ONE\nLine Two";  // same lower-case variant
+    form.TBGet->click();
+    EXPECT_EQ(form.Editor->textCursor().anchor(), 3);
+    EXPECT_EQ(form.Editor->textCursor().position(), 6);
+    EXPECT_EQ(Rows(form.ListBox)[1], u"LINE ONE\nLINE TWO");
+}
+
+TEST(GetCommand, LongTextScrollsTheResultListSideways) {
+    FormHarness h;
+    std::u16string text;
+    while (text.size() < 20000) text += u"ｶﾀｶﾅとひらがなと Latin ＦＵＬＬ ";
+    h.clipboard.text = text;
+    TMainForm& form = h.Make();
+    ASSERT_TRUE(ShowAndActivate(form));
+    const auto rows = Rows(form.ListBox);
+    ASSERT_EQ(rows[0].size(), 16384u);  // cut at the source limit
+    EXPECT_EQ(rows[0], form.Editor->Text());
+    const int extent = form.ListBox->HorizontalExtent();
+    EXPECT_EQ(extent, 2 * Widest(rows));
+    EXPECT_EQ(form.ListBox->horizontalScrollBar()->maximum(), extent - form.ListBox->viewport()->width());
+    EXPECT_EQ(form.ListBoxK->horizontalScrollBar()->maximum(), 0);
+    // Scrolled to the far end, the window still paints.
+    form.ListBox->horizontalScrollBar()->setValue(form.ListBox->horizontalScrollBar()->maximum());
+    EXPECT_FALSE(form.grab().isNull());
+}
+
+TEST(GetCommand, AListThatRefusesARowStopsTheCommandThere) {
+    FormHarness h;
+    h.clipboard.text = u"first";
+    TMainForm& form = h.Make();
+    ASSERT_TRUE(ShowAndActivate(form));
+    form.Editor->setFocus();
+    QTest::keyClicks(form.Editor, "?");
+    const std::u16string edited = form.Editor->Text();
+    const int extent = form.ListBox->HorizontalExtent();
+    form.ListBox->MaxRows = 3;
+    h.clipboard.text = u"Second Text";
+    form.TBGet->click();
+    EXPECT_EQ(h.errors.shown, QStringList({"行を挿入できません."}));
+    // The set is new, the rows only as far as the list took them; the rest is untouched.
+    const auto set = Varnopile::BuildConversionSet(u"Second Text");
+    EXPECT_TRUE(std::equal(set.begin(), set.end(), form.Data().begin()));
+    EXPECT_EQ(Rows(form.ListBox), std::vector<std::u16string>(set.begin(), set.begin() + 3));
+    EXPECT_EQ(form.ListBox->HorizontalExtent(), extent);
+    EXPECT_EQ(form.ListBox->SelectedRow(), -1);
+    EXPECT_EQ(form.Editor->Text(), edited);
+    // A click on a label the result list lacks reads nothing outside the set.
+    form.ListBoxK->setCurrentRow(5);
+    emit form.ListBoxK->Click();
+    EXPECT_EQ(form.Editor->Text(), edited);
+}
