@@ -9,6 +9,7 @@ packages=(
   unicode-data
   xvfb xauth x11-utils xclip xdotool imagemagick
   fonts-noto-cjk
+  dpkg-dev desktop-file-utils appstream
 )
 if [ "${VARNOPILE_EXTRA_PACKAGES:-}" ]; then
   # shellcheck disable=SC2206
