@@ -3,6 +3,7 @@
 // box, and a window built on fixed fonts in a throw-away data folder.
 #include <QApplication>
 #include <QFont>
+#include <QKeyEvent>
 #include <QStringList>
 #include <QTest>
 #include <memory>
@@ -105,6 +106,16 @@ struct FormHarness {
         return *form;
     }
 };
+
+// Types characters as an input method would deliver them: QTest's own helpers only know Latin-1.
+inline void TypeText(QWidget* w, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
 
 inline QString Q(const std::u16string& s) { return QString::fromStdU16String(s); }
 
