@@ -185,7 +185,8 @@ void TMainForm::FormCreate() {
         Platform::QtWindowHandle handle(this);
         Tormvale::EnsureWindowVisible(handle, *services_.desktop);
     }
-    requestedFrame_ = frameGeometry();
+    requestedFrame_ = RequestedFrame{frameGeometry().topLeft(),
+                                     settingsGaveSize_ ? std::optional<QSize>(frameGeometry().size()) : std::nullopt};
 
     SetListFace(ListBox, Editor->font().family());
     SetListFace(ListBoxK, Editor->font().family());
@@ -219,6 +220,7 @@ void TMainForm::ReadSettings() {
     const int left = ini.ReadInteger(u"Window", u"Left", r.left);
     const int height = ini.ReadInteger(u"Window", u"Height", r.bottom - r.top);
     const int width = ini.ReadInteger(u"Window", u"Width", r.right - r.left);
+    settingsGaveSize_ = !ini.ReadString(u"Window", u"Height", u"").empty() || !ini.ReadString(u"Window", u"Width", u"").empty();
     handle.Move(left, top, width, height, false);
 }
 
@@ -246,6 +248,21 @@ void TMainForm::showEvent(QShowEvent* event) {
         ListBox->setFocus(Qt::OtherFocusReason);
     }
     QWidget::showEvent(event);
+    MakeFrameGood();
+}
+
+void TMainForm::MakeFrameGood() {
+    if (!requestedFrame_ || !shown_) return;
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    if (frame == client) return;  // the frame is not known yet, or there is none
+    const RequestedFrame want = *requestedFrame_;
+    requestedFrame_.reset();
+    if (isMaximized() || isMinimized()) return;
+    const QMargins m(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                     frame.bottom() - client.bottom());
+    const QRect target(want.position, want.size ? *want.size : frame.size());
+    if (target != frame) setGeometry(target.marginsRemoved(m));
 }
 
 void TMainForm::FormShow() { TBGetClick(); }
@@ -346,15 +363,6 @@ bool TMainForm::event(QEvent* event) {
     // A window manager tells the frame's size only once the window is up; until then the outer
     // bounds from the settings were taken as the client's. Make them good once, so the window
     // neither grows nor creeps by a title bar at every start.
-    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && shown_ && requestedFrame_ &&
-        frameGeometry().size() != size()) {
-        const QRect want = *requestedFrame_;
-        requestedFrame_.reset();
-        if (!isMaximized() && !isMinimized() && frameGeometry() != want) {
-            const QMargins m(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
-                             frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
-            setGeometry(want.marginsRemoved(m));
-        }
-    }
+    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && requestedFrame_) MakeFrameGood();
     return QWidget::event(event);
 }

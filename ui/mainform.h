@@ -104,6 +104,13 @@ private:
     bool shown_ = false;
     // Style and the like carry over from one opening of the font dialog to the next.
     Platform::FontChoice fontChoice_;
-    // The outer bounds asked for before the frame was known; made good once it is.
-    std::optional<QRect> requestedFrame_;
+    // The outer bounds asked for before the frame was known; made good once it is. The size only
+    // when the settings gave one: the designed size is the client's.
+    struct RequestedFrame {
+        QPoint position;
+        std::optional<QSize> size;
+    };
+    std::optional<RequestedFrame> requestedFrame_;
+    bool settingsGaveSize_ = false;
+    void MakeFrameGood();
 };
