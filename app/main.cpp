@@ -1,4 +1,5 @@
 // Varnopile: start-up, one copy per user, the window, and exit code 0 on every ordinary path.
+#include <QIcon>
 #include <QSessionManager>
 #include <cstdio>
 
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     if (Tormvale::AcquireInstanceGuard(Tormvale::GuardName) == Tormvale::GuardState::HeldElsewhere) return 0;
 
     VarnopileApplication app(argc, argv);
+    app.setWindowIcon(QIcon(QStringLiteral(":/icons/varnopile.png")));
 
     Platform::QtClipboardBackend clipboard;
     Platform::QtDesktopGeometry desktop;
