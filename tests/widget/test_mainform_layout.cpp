@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QHelpEvent>
 #include <QSignalSpy>
+#include <QToolTip>
 
 #include "formfixture.h"
 
@@ -177,4 +180,23 @@ TEST_F(LayoutFixture, StatusBarShowsTheHintOfTheButtonUnderThePointer) {
     enter(form->ToolButton3);
     enter(form->ListBox);
     EXPECT_EQ(form->StatusBar->currentMessage(), "");
+}
+
+TEST_F(LayoutFixture, TooltipsOnlyOnToolButtonsAndTheyHideAgain) {
+    ASSERT_TRUE(ShowAndActivate(*form));
+    const auto ask = [](QWidget* w) {
+        QHelpEvent e(QEvent::ToolTip, QPoint(3, 3), w->mapToGlobal(QPoint(3, 3)));
+        QApplication::sendEvent(w, &e);
+    };
+    ask(form->TBFont);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 2000));
+    EXPECT_EQ(QToolTip::text(), "リスト、エディタのフォントを変更します。");
+    QElapsedTimer shown;
+    shown.start();
+    ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 6000));
+    EXPECT_GE(shown.elapsed(), 2000);  // it stays for 2.5 s, give or take the event loop
+
+    ask(form->ToolButton3);
+    ask(form->ToolBar);
+    EXPECT_FALSE(QToolTip::isVisible());
 }
