@@ -67,3 +67,13 @@ wait_exit() {
   wait "$pid"
   EXIT_CODE=$?
 }
+
+# clipboard_is FILE: the CLIPBOARD's text, read as UTF-8 by another client, is FILE byte for byte.
+clipboard_is() {
+  xclip -o -selection clipboard >"$E2E_TMP/clipboard.now" 2>/dev/null && cmp -s "$1" "$E2E_TMP/clipboard.now"
+}
+
+# windows_of PID: how many mapped top-level windows titled Varnopile PID has (the main window, boxes).
+windows_of() {
+  xdotool search --all --onlyvisible --pid "$1" --name '^Varnopile$' 2>/dev/null | wc -l
+}
