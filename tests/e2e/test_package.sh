@@ -100,6 +100,9 @@ for bin in varnopile varnopile-convert; do
   dyn=$(readelf --dynamic "$root/usr/bin/$bin") || fail "$bin is not an ELF file"
   grep -Eq 'RPATH|RUNPATH' <<<"$dyn" && fail "$bin carries a library path: $(grep -E 'RPATH|RUNPATH' <<<"$dyn")"
   readelf --section-headers "$root/usr/bin/$bin" | grep -q '\.debug_' && fail "$bin is not stripped"
+  for dir in "$VARNOPILE_SOURCE_DIR" "$VARNOPILE_BINARY_DIR"; do
+    grep -qF "$dir" "$root/usr/bin/$bin" && fail "$bin names the build machine's $dir"
+  done
 done
 out=$("$root/usr/bin/varnopile-convert" --to upper <<<"abc") || fail "packaged varnopile-convert failed"
 [ "$out" = ABC ] || fail "packaged varnopile-convert wrote '$out'"
