@@ -38,7 +38,8 @@ wait_until() {
 
 start_xvfb() {
   # Xvfb picks a free display itself and tells us which: no race with other servers starting.
-  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1920x1080x24}" -nolisten tcp -dpi 96 \
+  # -noreset: otherwise the server resets when its last client leaves and refuses the next one.
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1920x1080x24}" -nolisten tcp -noreset -dpi 96 \
     3>"$E2E_TMP/display" >"$E2E_TMP/xvfb.log" 2>&1 &
   XVFB_PID=$!
   wait_until 10 grep -q '[0-9]' "$E2E_TMP/display" || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
