@@ -1,0 +1,73 @@
+#!/bin/bash
+# Start-up time and memory of varnopile next to a bare Qt window, both built here, both started by
+# the same probe under one Xvfb of our own, alternating. Reports figures only; never fails on a time.
+#
+#   bench/startup.sh [BUILD_DIR]      (default: build; N=20 runs each unless N is set)
+#
+# Time: from just before the probe forks the program to the probe reading the MapNotify of the
+# program's own top-level window (by _NET_WM_PID and title). The clipboard holds a 16384-unit
+# Japanese text served by xclip, so varnopile's window opens with its variants. Memory: VmRSS and
+# VmHWM once the window is mapped and the process has used no CPU for 300 ms.
+set -u
+HERE=$(cd "$(dirname "$0")" && pwd)
+SRC=$(cd "$HERE/.." && pwd)
+BUILD=$(cd "${1:-$SRC/build}" && pwd)
+N=${N:-20}
+for f in app/varnopile bench/bare_window bench/map_probe; do
+  [ -x "$BUILD/$f" ] || { echo "missing $BUILD/$f: cmake --build $BUILD --target varnopile bare_window map_probe" >&2; exit 1; }
+done
+
+# shellcheck source=../tests/e2e/lib.sh
+source "$SRC/tests/e2e/lib.sh"
+start_xvfb
+
+# 16384 UTF-16 units (all in the BMP, so 16384 characters): kana of both widths, kanji, Latin, tabs, CR LF.
+line=$'クリップボードの文字列を変換します。ガギグゲゴ、パピプペポ、ｶﾞｷﾞｸﾞ ﾊﾟﾋﾟ ｱｲｳｴｵ。ＡＢＣ１２３ abc 123\t「ひらがな」と『カタカナ』、漢字も混ざる。\r\n'
+text=
+while [ ${#text} -lt 16384 ]; do text+=$line; done
+text=${text:0:16383}ん
+printf '%s' "$text" >"$E2E_TMP/clip.txt"
+xclip -quiet -selection clipboard -i "$E2E_TMP/clip.txt" >/dev/null 2>&1 &
+E2E_PIDS+=($!)
+wait_until 10 bash -c "xclip -o -selection clipboard | cmp -s - '$E2E_TMP/clip.txt'" || fail "xclip does not serve the text"
+
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+: >"$E2E_TMP/varnopile.runs"
+: >"$E2E_TMP/bare.runs"
+run() {  # run NAME TITLE PROGRAM
+  local out
+  out=$("$BUILD/bench/map_probe" "$2" "$3" 2>>"$E2E_TMP/probe.err") || { echo "run of $1 failed: $(tail -1 "$E2E_TMP/probe.err")" >&2; return; }
+  [ "$4" = keep ] && echo "$out" >>"$E2E_TMP/$1.runs"
+}
+# Round 0 warms the page cache and is not counted; the order swaps every round against drift.
+for ((i = 0; i <= N; i++)); do
+  keep=keep; [ "$i" -eq 0 ] && keep=drop
+  if ((i % 2)); then
+    run bare Bare "$BUILD/bench/bare_window" $keep
+    run varnopile Varnopile "$BUILD/app/varnopile" $keep
+  else
+    run varnopile Varnopile "$BUILD/app/varnopile" $keep
+    run bare Bare "$BUILD/bench/bare_window" $keep
+  fi
+done
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# field NAME KEY: the values of KEY= over the runs, sorted.
+field() { sed -n "s/.*$2=\([0-9.]*\).*/\1/p" "$E2E_TMP/$1.runs" | sort -g; }
+median() { awk '{v[NR]=$1} END {if (NR == 0) print "nan"; else if (NR % 2) print v[(NR+1)/2]; else print (v[NR/2]+v[NR/2+1])/2}'; }
+stat() { field "$1" "$2" | median; }
+minmax() { field "$1" "$2" | awk 'NR==1{lo=$1} {hi=$1} END {printf "%s-%s", lo, hi}'; }
+
+echo "Start-up to window mapped, Xvfb $DISPLAY ${XVFB_SCREEN:-1920x1080x24}, $(nproc) cores, load before: $load_before, after: $load_after"
+printf '%-10s %5s %14s %18s %15s %15s\n' program runs "map ms median" "map ms min-max" "VmRSS MiB med" "VmHWM MiB med"
+declare -A MAP RSS HWM
+for p in varnopile bare; do
+  MAP[$p]=$(stat $p map_ms)
+  RSS[$p]=$(stat $p rss_kb)
+  HWM[$p]=$(stat $p hwm_kb)
+  printf '%-10s %5s %14.1f %18s %15.1f %15.1f\n' $p "$(wc -l <"$E2E_TMP/$p.runs")" "${MAP[$p]}" "$(minmax $p map_ms)" \
+    "$(awk -v k="${RSS[$p]}" 'BEGIN{print k/1024}')" "$(awk -v k="${HWM[$p]}" 'BEGIN{print k/1024}')"
+done
+awk -v v="${MAP[varnopile]}" -v b="${MAP[bare]}" -v vr="${RSS[varnopile]}" -v br="${RSS[bare]}" \
+  -v vh="${HWM[varnopile]}" -v bh="${HWM[bare]}" 'BEGIN {
+  printf "varnopile / bare: start-up %.2f (target <= 1.30), VmRSS %.2f, VmHWM %.2f\n", v/b, vr/br, vh/bh }'
