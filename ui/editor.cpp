@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 
 TEditor::TEditor(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -12,6 +14,12 @@ TEditor::TEditor(QWidget* parent) : QPlainTextEdit(parent) {
     setUndoRedoEnabled(true);
     connect(document(), &QTextDocument::contentsChanged, this, [this] {
         if (!loading_) edited_ = true;
+    });
+    // A layout drops its shaped glyphs once laid out, so placing the caret and every paint would
+    // shape a 16 000-unit line again (~5 ms each); keep them for the blocks that change.
+    connect(document(), &QTextDocument::contentsChange, this, [this](int from, int, int added) {
+        for (QTextBlock b = document()->findBlock(from); b.isValid() && b.position() <= from + added; b = b.next())
+            b.layout()->setCacheEnabled(true);
     });
 }
 
