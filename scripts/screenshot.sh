@@ -14,7 +14,7 @@ mkdir -p "$(dirname "$out")"
 . "$root/tests/e2e/lib.sh"
 set -e
 start_xvfb
-VARNOPILE_BIN=$build/app/varnopile
+export VARNOPILE_BIN=$build/app/varnopile
 
 sample='Varnopile ﾊﾟｿｺﾝでｶﾀｶﾅ変換　ひらがな ＡＢＣ'
 # -quiet keeps xclip in the foreground, so the clean-up can end it.

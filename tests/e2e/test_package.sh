@@ -69,7 +69,7 @@ Description|$(sed -n 's/^project(Varnopile .*DESCRIPTION "\([^"]*\)".*/\1/p' "$V
 EOF
 [ "$(field Description | wc -l)" -gt 2 ] || fail "no long description"
 depends=$(field Depends)
-names=$(tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/ .*//')
+names=$(sed 's/^ *//; s/ .*//' <<<"${depends//[,|]/$'\n'}")
 for needed in libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins libc6 libstdc++6; do
   grep -Fxq "$needed" <<<"$names" || fail "Depends lacks $needed: $depends"
 done
@@ -135,7 +135,7 @@ grep -q "<launchable type=\"desktop-id\">varnopile.desktop</launchable>" \
 
 # The packaged program opens its window and hands its icon to the window manager.
 start_xvfb
-VARNOPILE_BIN=$root/usr/bin/varnopile
+export VARNOPILE_BIN=$root/usr/bin/varnopile
 start_varnopile
 wait_until 20 has_window "$VP_PID" || fail "the packaged program shows no window"
 # _NET_WM_ICON is width, height, then width x height ARGB pixels.
