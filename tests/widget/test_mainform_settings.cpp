@@ -183,3 +183,36 @@ TEST(Settings, ARestartBringsBackTheSameBoundsAndFontWithoutCreep) {
         EXPECT_EQ(ReadBytes(h.SettingsPath()), first) << "run " << run;
     }
 }
+
+TEST(Settings, MinimisedSavesTheRestoredBoundsMaximisedTheMaximisedOnes) {
+    struct Case {
+        const char* name;
+        void (*state)(QWidget&);
+        bool (*reached)(const QWidget&);
+    };
+    const Case cases[] = {
+        {"minimised", [](QWidget& w) { w.showMinimized(); }, [](const QWidget& w) { return w.isMinimized(); }},
+        {"maximised", [](QWidget& w) { w.showMaximized(); }, [](const QWidget& w) { return w.isMaximized(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FormHarness h;
+        TMainForm& form = h.Make();
+        ASSERT_TRUE(ShowAndActivate(form));
+        form.setGeometry(210, 220, 450, 380);
+        const QRect normal = form.frameGeometry();
+        c.state(form);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return c.reached(form); }, 2000));
+        const QRect expected = form.isMaximized() ? form.frameGeometry() : normal;
+        ASSERT_TRUE(form.close());
+        const auto ini = Tormvale::SettingsStore::Load(h.SettingsPath(), Tormvale::SettingsEncoding::Detect);
+        EXPECT_EQ(QRect(ini.ReadInteger(u"Window", u"Left", -1), ini.ReadInteger(u"Window", u"Top", -1),
+                        ini.ReadInteger(u"Window", u"Width", -1), ini.ReadInteger(u"Window", u"Height", -1)),
+                  expected);
+        // The next run opens in the normal state on those bounds.
+        TMainForm& again = h.Make();
+        ASSERT_TRUE(ShowAndActivate(again));
+        EXPECT_FALSE(again.isMaximized());
+        EXPECT_EQ(again.frameGeometry(), expected);
+    }
+}
