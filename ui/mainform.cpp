@@ -221,7 +221,9 @@ void TMainForm::ReadSettings() {
     const int height = ini.ReadInteger(u"Window", u"Height", r.bottom - r.top);
     const int width = ini.ReadInteger(u"Window", u"Width", r.right - r.left);
     settingsGaveSize_ = !ini.ReadString(u"Window", u"Height", u"").empty() || !ini.ReadString(u"Window", u"Width", u"").empty();
-    handle.Move(left, top, width, height, false);
+    // A window smaller than a title bar could not be found again to be resized; the system the
+    // settings format comes from never allowed one either.
+    handle.Move(left, top, std::max(width, MinimumOuterWidth), std::max(height, MinimumOuterHeight), false);
 }
 
 void TMainForm::WriteSettings() {

@@ -45,6 +45,8 @@ public:
     static constexpr int StatusBarHeight = 19;
     static constexpr int LabelListWidth = 150;
     static constexpr int HelpContext = 33;
+    static constexpr int MinimumOuterWidth = 136;
+    static constexpr int MinimumOuterHeight = 39;
 
     explicit TMainForm(MainFormServices services, QWidget* parent = nullptr);
 

@@ -216,3 +216,21 @@ TEST(Settings, MinimisedSavesTheRestoredBoundsMaximisedTheMaximisedOnes) {
         EXPECT_EQ(again.frameGeometry(), expected);
     }
 }
+
+TEST(Settings, StoredSizesTooSmallToGrabAreRaisedToTheMinimum) {
+    const struct {
+        const char16_t* size;
+        QSize expected;
+    } cases[] = {
+        {u"Height=0\r\nWidth=-5\r\n", QSize(TMainForm::MinimumOuterWidth, TMainForm::MinimumOuterHeight)},
+        {u"Height=38\r\nWidth=135\r\n", QSize(TMainForm::MinimumOuterWidth, TMainForm::MinimumOuterHeight)},
+        {u"Height=39\r\nWidth=136\r\n", QSize(136, 39)},
+        {u"Height=$FFFFFFFF\r\nWidth=400\r\n", QSize(400, TMainForm::MinimumOuterHeight)},
+    };
+    for (const auto& c : cases) {
+        FormHarness h;
+        WriteBytes(h.SettingsPath(), Utf16File(u"[Window]\r\nTop=10\r\nLeft=10\r\n" + std::u16string(c.size)));
+        TMainForm& form = h.Make();
+        EXPECT_EQ(form.frameGeometry().size(), c.expected);
+    }
+}
