@@ -13,25 +13,28 @@ void RowDelegate::FontChanged(const QFont& font) {
 }
 
 QString RowDelegate::DisplayText(const QString& row) {
-    QString out;
-    out.reserve(row.size());
-    for (qsizetype i = 0; i < row.size(); ++i) {
-        const char16_t c = row.at(i).unicode();
-        if (c == u'\r' && i + 1 < row.size() && row.at(i + 1) == u'\n') {
-            out += QChar(0x21B5);
-            ++i;
+    // Written in place: appending unit by unit costs more than the rest of a row's layout.
+    QString out(row.size(), Qt::Uninitialized);
+    const QChar* in = row.constData();
+    QChar* o = out.data();
+    const qsizetype n = row.size();
+    qsizetype k = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = in[i].unicode();
+        if (c >= 0x20 && c != 0x7F) {
+            o[k++] = QChar(c);
         } else if (c == u'\r' || c == u'\n') {
-            out += QChar(0x21B5);
+            if (c == u'\r' && i + 1 < n && in[i + 1] == u'\n') ++i;
+            o[k++] = QChar(0x21B5);
         } else if (c == u'\t') {
-            out += QChar(0x2192);
+            o[k++] = QChar(0x2192);
         } else if (c < 0x20) {
-            out += QChar(0x2400 + c);
-        } else if (c == 0x7F) {
-            out += QChar(0x2421);
+            o[k++] = QChar(0x2400 + c);
         } else {
-            out += QChar(c);
+            o[k++] = QChar(0x2421);
         }
     }
+    out.truncate(k);
     return out;
 }
 
