@@ -9,7 +9,7 @@ void AdvanceCache::SetFont(const QFont& font) {
     table_->fill(-1);
 }
 
-int AdvanceCache::Advance(const QString& text, qsizetype i) {
+int AdvanceCache::LookUp(const QString& text, qsizetype i) {
     const char16_t u = text.at(i).unicode();
     if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
         return metrics_->horizontalAdvance(text.mid(i, 2));
