@@ -10,6 +10,7 @@ passed=0
 # frame, 22-px rows; the label list spans x 2..152, the result list lies right of it.
 LABEL_X=70
 RESULT_X=260
+APPLY_X=95
 row_y() { echo $((27 + 14 + 1 + 22 * $1 + 11)); }
 
 # expect NAME VARIANT: writes the variant of $E2E_TMP/NAME.in to $E2E_TMP/NAME.VARIANT.
@@ -25,6 +26,13 @@ offer() {
 }
 
 key() { xdotool key --clearmodifiers "$@"; }
+
+# await_or_count FILE WHAT: as await_clipboard, but a miss is counted and the test goes on.
+failed=()
+await_or_count() {
+  if wait_until 10 clipboard_is "$1"; then passed=$((passed + 1))
+  else failed+=("$2: clipboard holds '$(cat "$E2E_TMP/clipboard.now" 2>/dev/null)', expected '$(cat "$1")'"); fi
+}
 
 # await_clipboard FILE WHAT: the clipboard reaches FILE's bytes within the deadline.
 await_clipboard() {
@@ -90,6 +98,32 @@ offer "$E2E_TMP/latin1.raw" STRING
 key alt+g alt+a
 await_clipboard "$E2E_TMP/latin1.lower" "Get then Apply of a STRING-only text"
 
+# Keys typed right after a mnemonic act after its command, as they were typed: Alt+G, Down,
+# Alt+A in one burst applies row 1 of the new text, and a Down right after Alt+A does not change
+# what that Apply puts.
+printf '%s' 'Burst Of Keys ｶﾅ' >"$E2E_TMP/burst.in"
+for v in lower upper; do expect burst "$v"; done
+offer "$E2E_TMP/burst.in"
+xdotool key --delay 0 --clearmodifiers alt+g Down alt+a
+if wait_until 10 clipboard_is "$E2E_TMP/burst.upper"; then
+  passed=$((passed + 1))
+  xdotool key --delay 0 --clearmodifiers Up alt+a Down
+  await_or_count "$E2E_TMP/burst.lower" "Alt+A then Down at once"
+else
+  failed+=("Alt+G, Down, Alt+A at once: clipboard holds '$(cat "$E2E_TMP/clipboard.now")', expected '$(cat "$E2E_TMP/burst.upper")'")
+fi
+
+# Another client takes the clipboard after the Apply click but before the program gets to it
+# (the program is stopped meanwhile): the Apply still replaces that text, with no message.
+printf '%s' 'Taken Meanwhile' >"$E2E_TMP/meanwhile.in"
+xdotool mousemove --window "$win" "$LABEL_X" "$(row_y 0)" click 1
+kill -STOP "$VP_PID"
+xdotool mousemove --window "$win" "$APPLY_X" 13 click 1
+xclip -selection clipboard -i "$E2E_TMP/meanwhile.in"
+wait_until 10 clipboard_is "$E2E_TMP/meanwhile.in" || { kill -CONT "$VP_PID"; fail "xclip did not take the clipboard"; }
+kill -CONT "$VP_PID"
+await_clipboard "$E2E_TMP/burst.lower" "Apply processed after another client's copy"
+
 [ "$(windows_of "$VP_PID")" -eq 1 ] || fail "a second window appeared during the round trips"
 key alt+x
 wait_exit "$VP_PID" 10 || fail "Alt+X did not end the program"
@@ -119,4 +153,6 @@ key alt+x
 wait_exit "$VP_PID" 10 || fail "Alt+X did not end the program"
 [ "$EXIT_CODE" -eq 0 ] || fail "exit code $EXIT_CODE"
 
-echo "$passed passed, 0 failed"
+for f in "${failed[@]}"; do echo "FAIL: $f" >&2; done
+echo "$passed passed, ${#failed[@]} failed"
+[ "${#failed[@]}" -eq 0 ]
