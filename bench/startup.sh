@@ -18,7 +18,7 @@ for f in app/varnopile bench/bare_window bench/map_probe; do
   [ -x "$BUILD/$f" ] || { echo "missing $BUILD/$f: cmake --build $BUILD --target varnopile bare_window map_probe" >&2; exit 1; }
 done
 
-# shellcheck source=../tests/e2e/lib.sh
+# shellcheck source=tests/e2e/lib.sh
 source "$SRC/tests/e2e/lib.sh"
 start_xvfb
 
