@@ -77,6 +77,13 @@ bool TToolBar::event(QEvent* event) {
 }
 
 bool TToolBar::eventFilter(QObject* watched, QEvent* event) {
+    // A mnemonic clicks at once: Qt's own delayed click would let keys typed after it run first.
+    if (event->type() == QEvent::Shortcut) {
+        if (auto* button = qobject_cast<QToolButton*>(watched); button && button->isEnabled()) {
+            button->click();
+            return true;
+        }
+    }
     if (event->type() == QEvent::ToolTip) {
         auto* button = qobject_cast<QToolButton*>(watched);
         auto* help = static_cast<QHelpEvent*>(event);
