@@ -169,7 +169,7 @@ void TMainForm::SetListFace(TListBox* list, const QString& face) {
 }
 
 void TMainForm::FormCreate() {
-    const QFont menu = services_.menuFont ? *services_.menuFont : Platform::MenuFont();
+    const QFont menu = MenuFont();
     QFont statusFont = StatusBar->font();
     statusFont.setFamily(menu.family());
     StatusBar->setFont(statusFont);
@@ -192,12 +192,14 @@ void TMainForm::FormCreate() {
     SetListFace(ListBoxK, Editor->font().family());
 }
 
+QFont TMainForm::MenuFont() const { return services_.menuFont ? *services_.menuFont : Platform::MenuFont(); }
+
 std::string TMainForm::SettingsPath() const {
     return services_.dataFolder.empty() ? std::string() : services_.dataFolder + Tormvale::SettingsFileName;
 }
 
 void TMainForm::ReadSettings() {
-    const QFont menu = services_.menuFont ? *services_.menuFont : Platform::MenuFont();
+    const QFont menu = MenuFont();
     const std::string path = SettingsPath();
     const Tormvale::SettingsStore ini =
         path.empty() ? Tormvale::SettingsStore() : Tormvale::SettingsStore::Load(path, Tormvale::SettingsEncoding::Detect);

@@ -97,6 +97,7 @@ private:
     void CreateParts();
     void ArrangeParts();
     void SetListFace(TListBox* list, const QString& face);
+    QFont MenuFont() const;
     std::string SettingsPath() const;
     void ReadSettings();
     void WriteSettings();
