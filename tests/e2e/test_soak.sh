@@ -58,17 +58,12 @@ xdotool windowfocus --sync "$win"
 writer & writer_pid=$!
 E2E_PIDS+=("$writer_pid")
 
-# One round's input: Get, Down to row $1 in the result list, Apply. Get and Apply are clicked:
-# a tool button's Alt mnemonic clicks it only some 100 ms later, so keys sent right after Alt+G
-# reach the lists before the Get runs and the Get then puts them back on row 0.
-GET_X=20 APPLY_X=95 BUTTON_Y=13
+# One round's input, all keys in one xdotool process so they arrive in order: Alt+G, Down to
+# row $1 in the result list, Alt+A.
 round_input() {
   local downs=() d
   for ((d = 0; d < $1; d++)); do downs+=(Down); done
-  # One xdotool process, and no click command: it waits 100 ms after every click.
-  xdotool mousemove --window "$win" "$GET_X" "$BUTTON_Y" mousedown 1 mouseup 1 \
-    ${downs[@]+key --delay 0 --clearmodifiers "${downs[@]}"} \
-    mousemove --window "$win" "$APPLY_X" "$BUTTON_Y" mousedown 1 mouseup 1
+  xdotool key --delay 0 --clearmodifiers alt+g ${downs[@]+"${downs[@]}"} alt+a
 }
 
 rss() { awk '/^VmRSS:/ {print $2}' "/proc/$VP_PID/status"; }
@@ -119,8 +114,14 @@ rss_end=$(rss)
 echo "$ROUNDS rounds in $((t_end - t_start)) s; writer texts: $(begun); applied: $applied, overtaken: $overtaken"
 echo "VmRSS after 100 rounds: $rss100 kB, after $ROUNDS: $rss_end kB"
 [ "$overtaken" -lt $((ROUNDS / 2)) ] || fail "most rounds ended only by the writer's texts: Apply seems to do nothing"
-(( rss_end * 10 <= rss100 * 11 && rss_end * 10 >= rss100 * 9 )) ||
-  fail "resident memory moved more than 10 %: $rss100 kB -> $rss_end kB"
+# AddressSanitizer holds freed blocks back (256 MB by default) to catch late uses, so resident
+# memory under it says nothing about ours; its leak check at exit stands in there.
+if [ "${VARNOPILE_SANITIZED:-0}" = 1 ]; then
+  echo "resident memory not judged: instrumented build"
+else
+  (( rss_end * 10 <= rss100 * 11 && rss_end * 10 >= rss100 * 9 )) ||
+    fail "resident memory moved more than 10 %: $rss100 kB -> $rss_end kB"
+fi
 
 # Quiet again: an edited text as a barrier (keys run in order, so every earlier Apply has landed
 # once it shows), then one exact round on a known text.
