@@ -61,6 +61,15 @@ start_varnopile() {
   E2E_PIDS+=("$VP_PID")
 }
 
+# start_focused WHAT_IF_NOT: starts the program, waits for its window and gives it the keyboard;
+# sets VP_PID and win, or fails with WHAT_IF_NOT.
+start_focused() {
+  start_varnopile
+  wait_until 20 has_window "$VP_PID" || fail "$1"
+  win=$(window_of "$VP_PID")
+  xdotool windowfocus --sync "$win"
+}
+
 # wait_exit PID SECONDS: waits for the process to end and sets EXIT_CODE; fails after the deadline.
 wait_exit() {
   local pid=$1 limit=$2

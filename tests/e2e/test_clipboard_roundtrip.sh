@@ -54,10 +54,7 @@ for v in halfwidth fullwidth; do expect jp "$v"; done
 cmp -s "$E2E_TMP/jp.in" "$E2E_TMP/jp.halfwidth" && fail "the sample text is already half width"
 offer "$E2E_TMP/jp.in"
 
-start_varnopile
-wait_until 20 has_window "$VP_PID" || fail "no window"
-win=$(window_of "$VP_PID")
-xdotool windowfocus --sync "$win"
+start_focused "no window"
 [ "$(colours_in "$win" "$LABEL_AREA")" -gt 1 ] || fail "label list drawn empty with text on the clipboard"
 [ "$(colours_in "$win" "$RESULT_AREA")" -gt 1 ] || fail "result list drawn empty with text on the clipboard"
 
@@ -137,10 +134,7 @@ wait_until 10 bash -c "xclip -o -selection clipboard -t TARGETS | grep -qx image
 xclip -o -selection clipboard -t TARGETS | grep -Eqx 'UTF8_STRING|STRING|TEXT|text/plain.*' &&
   fail "the picture's clipboard offers text"
 
-start_varnopile
-wait_until 20 has_window "$VP_PID" || fail "no window over a picture"
-win=$(window_of "$VP_PID")
-xdotool windowfocus --sync "$win"
+start_focused "no window over a picture"
 [ "$(colours_in "$win" "$LABEL_AREA")" -eq 1 ] || fail "label list not empty over a picture"
 [ "$(colours_in "$win" "$RESULT_AREA")" -eq 1 ] || fail "result list not empty over a picture"
 passed=$((passed + 1))

@@ -51,10 +51,7 @@ writer() {
 begun() { local n; n=$(<"$E2E_TMP/begun"); echo "${n:-0}"; }
 
 writer_text 0 | xclip -selection clipboard -i
-start_varnopile
-wait_until 20 has_window "$VP_PID" || fail "no window"
-win=$(window_of "$VP_PID")
-xdotool windowfocus --sync "$win"
+start_focused "no window"
 writer & writer_pid=$!
 E2E_PIDS+=("$writer_pid")
 
