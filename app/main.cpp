@@ -3,15 +3,15 @@
 #include <QSessionManager>
 #include <cstdio>
 
-#include "application.h"
-#include "displaycheck.h"
-#include "errordisplay.h"
-#include "fontdialog.h"
-#include "mainform.h"
-#include "qtclipboard.h"
-#include "qtdesktop.h"
-#include "tormvale/datafolder.h"
-#include "tormvale/instanceguard.h"
+#include "platform/displaycheck.h"
+#include "platform/qtclipboard.h"
+#include "platform/qtdesktop.h"
+#include "ui/application.h"
+#include "ui/errordisplay.h"
+#include "ui/fontdialog.h"
+#include "ui/mainform.h"
+#include "util/datafolder.h"
+#include "util/instanceguard.h"
 
 int main(int argc, char** argv) {
     if (!Platform::DisplayAvailable()) {
@@ -23,23 +23,23 @@ int main(int argc, char** argv) {
     if (!Tormvale::PrepareDataFolder("Varnopile", false)) return 0;
     if (Tormvale::AcquireInstanceGuard(Tormvale::GuardName) == Tormvale::GuardState::HeldElsewhere) return 0;
 
-    VarnopileApplication app(argc, argv);
+    Ui::Application app(argc, argv);
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/varnopile.png")));
 
     Platform::QtClipboardBackend clipboard;
     Platform::QtDesktopGeometry desktop;
-    Platform::QtFontDialogService fontDialog;
-    MainFormServices services;
+    Ui::QtFontDialogService fontDialog;
+    Ui::MessageBoxErrorDisplay errorDisplay;
+    Ui::MainFormServices services;
     services.clipboard = &clipboard;
     services.desktop = &desktop;
     services.fontDialog = &fontDialog;
+    services.errorDisplay = &errorDisplay;
     services.dataFolder = Tormvale::UserDataFolder;
-    TMainForm form(services);
+    Ui::TMainForm form(services);
     // Asked at log-off whether we may end: save, and say no when the save fails.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager& manager) {
-        bool saved = false;
-        RunHandler([&] { saved = form.FormCloseQuery(); });
-        if (!saved) manager.cancel();
+        if (!form.CommitData()) manager.cancel();
     });
     form.show();
     app.exec();

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/conversionset.h"
-#include "tormvale/mappings.h"
+#include "util/mappings.h"
 
 namespace {
 

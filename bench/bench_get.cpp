@@ -13,10 +13,10 @@
 #include <string>
 
 #include "core/conversionset.h"
-#include "fontdialog.h"
-#include "mainform.h"
-#include "qtdesktop.h"
-#include "scripted_clipboard.h"
+#include "ui/fontdialog.h"
+#include "ui/mainform.h"
+#include "platform/qtdesktop.h"
+#include "tests/support/scripted_clipboard.h"
 
 namespace {
 
@@ -69,17 +69,17 @@ struct Window {
     QTemporaryDir data;
     Testing::ScriptedClipboardBackend clipboard;
     Platform::QtDesktopGeometry desktop;
-    Platform::QtFontDialogService fontDialog;
-    std::unique_ptr<TMainForm> form;
+    Ui::QtFontDialogService fontDialog;
+    std::unique_ptr<Ui::TMainForm> form;
 
     explicit Window(const std::u16string& first) {
         clipboard.text = first;
-        MainFormServices s;
+        Ui::MainFormServices s;
         s.clipboard = &clipboard;
         s.desktop = &desktop;
         s.fontDialog = &fontDialog;
         s.dataFolder = data.path().toStdString() + "/";
-        form = std::make_unique<TMainForm>(s);
+        form = std::make_unique<Ui::TMainForm>(s);
         form->show();
         QElapsedTimer t;
         t.start();
@@ -94,7 +94,7 @@ enum class Paint { None, Repaint, Grab, EventsThenRepaint };
 void Get(benchmark::State& state, std::u16string (*make)(std::size_t), Paint paint) {
     const std::array<std::u16string, 2> texts{make(0), make(977)};
     Window w(texts[1]);
-    TMainForm& form = *w.form;
+    Ui::TMainForm& form = *w.form;
     if (form.ListBox->count() != 6) {
         state.SkipWithError("the window did not fill its lists");
         return;
@@ -104,7 +104,7 @@ void Get(benchmark::State& state, std::u16string (*make)(std::size_t), Paint pai
     std::size_t i = 0;
     for (auto _ : state) {
         w.clipboard.text = texts[i++ & 1];
-        form.TBGetClick();
+        form.TBGet->click();
         switch (paint) {
         case Paint::None:
             break;
@@ -142,7 +142,7 @@ void PaintUnchanged(benchmark::State& state, std::u16string (*make)(std::size_t)
 // most of a Get's time goes here.
 void EditorAlone(benchmark::State& state, std::u16string (*make)(std::size_t)) {
     const std::array<std::u16string, 2> texts{make(0), make(977)};
-    TEditor editor;
+    Ui::TextEditor editor;
     editor.resize(388, 170);
     editor.show();
     QApplication::processEvents();

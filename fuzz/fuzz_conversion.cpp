@@ -10,9 +10,9 @@
 #include <string>
 
 #include "core/conversionset.h"
-#include "fuzz_check.h"
-#include "tormvale/lcmap.h"
-#include "tormvale/mappings.h"
+#include "fuzz/fuzz_check.h"
+#include "util/lcmap.h"
+#include "util/mappings.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "fuzz_check.h"
-#include "tormvale/settingsstore.h"
+#include "fuzz/fuzz_check.h"
+#include "util/settingsstore.h"
 
 namespace {
 

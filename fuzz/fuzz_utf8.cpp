@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "fuzz_check.h"
-#include "tormvale/text.h"
+#include "fuzz/fuzz_check.h"
+#include "util/text.h"
 
 namespace {
 

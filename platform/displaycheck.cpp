@@ -1,4 +1,4 @@
-#include "displaycheck.h"
+#include "platform/displaycheck.h"
 
 #include <xcb/xcb.h>
 

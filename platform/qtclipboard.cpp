@@ -1,4 +1,4 @@
-#include "qtclipboard.h"
+#include "platform/qtclipboard.h"
 
 #include <poll.h>
 #include <xcb/xcb.h>
@@ -15,7 +15,7 @@
 #include <cstring>
 #include <thread>
 
-#include "tormvale/errors.h"
+#include "util/errors.h"
 
 namespace Platform {
 

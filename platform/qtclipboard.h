@@ -6,7 +6,7 @@
 // in time counts as holding the clipboard; the retry rules then bound the wait.
 #include <memory>
 
-#include "tormvale/clipboard.h"
+#include "util/clipboard.h"
 
 namespace Platform {
 

@@ -4,7 +4,7 @@
 // arithmetic assumes; both classes shift alike, so they may be mixed freely.
 #include <QRect>
 
-#include "tormvale/placement.h"
+#include "util/placement.h"
 
 class QWidget;
 

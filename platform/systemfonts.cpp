@@ -1,4 +1,4 @@
-#include "systemfonts.h"
+#include "platform/systemfonts.h"
 
 #include <QApplication>
 #include <QMenu>

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "core/conversionset.h"
-#include "tormvale/text.h"
+#include "util/text.h"
 
 namespace {
 

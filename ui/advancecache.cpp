@@ -1,4 +1,6 @@
-#include "advancecache.h"
+#include "ui/advancecache.h"
+
+namespace Ui {
 
 AdvanceCache::AdvanceCache(const QFont& font) { SetFont(font); }
 
@@ -24,3 +26,5 @@ long long AdvanceCache::Width(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) w += Advance(text, i);
     return w;
 }
+
+}  // namespace Ui

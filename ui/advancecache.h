@@ -7,6 +7,8 @@
 #include <array>
 #include <memory>
 
+namespace Ui {
+
 class AdvanceCache {
 public:
     explicit AdvanceCache(const QFont& font = QFont());
@@ -33,3 +35,5 @@ private:
     std::unique_ptr<QFontMetrics> metrics_;
     std::unique_ptr<std::array<int, 65536>> table_;
 };
+
+}  // namespace Ui

@@ -1,8 +1,9 @@
-#include "application.h"
+#include "ui/application.h"
 
 #include <QProxyStyle>
 
-#include "errordisplay.h"
+
+namespace Ui {
 
 namespace {
 
@@ -19,7 +20,7 @@ public:
 
 }  // namespace
 
-VarnopileApplication::VarnopileApplication(int& argc, char** argv) : QApplication(argc, argv) {
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Varnopile"));
     setOrganizationName(QStringLiteral("Tormvale"));
     setApplicationVersion(QStringLiteral("2.1.9"));
@@ -27,8 +28,4 @@ VarnopileApplication::VarnopileApplication(int& argc, char** argv) : QApplicatio
     setStyle(new VarnopileStyle(style()->name()));
 }
 
-bool VarnopileApplication::notify(QObject* receiver, QEvent* event) {
-    bool result = false;
-    RunHandler([&] { result = QApplication::notify(receiver, event); });
-    return result;
-}
+}  // namespace Ui

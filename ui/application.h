@@ -1,10 +1,14 @@
 #pragma once
 #include <QApplication>
 
-// Catches what a handler lets escape, shows it, and lets the loop go on.
-class VarnopileApplication : public QApplication {
+namespace Ui {
+
+// The program's name, version and style. Failures that escape a handler are caught by the window
+// that runs it (TMainForm), not here.
+class Application : public QApplication {
     Q_OBJECT
 public:
-    VarnopileApplication(int& argc, char** argv);
-    bool notify(QObject* receiver, QEvent* event) override;
+    Application(int& argc, char** argv);
 };
+
+}  // namespace Ui

@@ -1,11 +1,13 @@
-#include "editor.h"
+#include "ui/editor.h"
 
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
 
-TEditor::TEditor(QWidget* parent) : QPlainTextEdit(parent) {
+namespace Ui {
+
+TextEditor::TextEditor(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setWordWrapMode(QTextOption::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -23,7 +25,7 @@ TEditor::TEditor(QWidget* parent) : QPlainTextEdit(parent) {
     });
 }
 
-void TEditor::SetText(const std::u16string& text) {
+void TextEditor::SetText(const std::u16string& text) {
     if (Text() == text) return;
     loaded_ = text;
     edited_ = false;
@@ -36,7 +38,7 @@ void TEditor::SetText(const std::u16string& text) {
     loading_ = false;
 }
 
-std::u16string TEditor::Text() const {
+std::u16string TextEditor::Text() const {
     if (!edited_) return loaded_;
     QString raw = document()->toRawText();
     // Blocks are separated by U+2029 in the raw text; the widget's own line separators by U+2028.
@@ -50,7 +52,7 @@ std::u16string TEditor::Text() const {
     return out.toStdU16String();
 }
 
-void TEditor::keyPressEvent(QKeyEvent* event) {
+void TextEditor::keyPressEvent(QKeyEvent* event) {
     // F1 belongs to the window's help handling, never to the text.
     if (event->key() == Qt::Key_F1) {
         event->ignore();
@@ -58,3 +60,5 @@ void TEditor::keyPressEvent(QKeyEvent* event) {
     }
     QPlainTextEdit::keyPressEvent(event);
 }
+
+}  // namespace Ui

@@ -4,10 +4,12 @@
 #include <QPlainTextEdit>
 #include <string>
 
-class TEditor : public QPlainTextEdit {
+namespace Ui {
+
+class TextEditor : public QPlainTextEdit {
     Q_OBJECT
 public:
-    explicit TEditor(QWidget* parent = nullptr);
+    explicit TextEditor(QWidget* parent = nullptr);
 
     // Replaces the whole text, but only when it differs: an equal text keeps caret, selection,
     // scroll position and undo history.
@@ -23,3 +25,5 @@ private:
     bool crlf_ = false;         // line breaks typed or read back are CR LF
     bool loading_ = false;
 };
+
+}  // namespace Ui

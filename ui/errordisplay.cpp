@@ -1,12 +1,8 @@
-#include "errordisplay.h"
+#include "ui/errordisplay.h"
 
-#include <QApplication>
 #include <QMessageBox>
 
-namespace {
-MessageBoxErrorDisplay defaultDisplay;
-ErrorDisplay* currentDisplay = nullptr;
-}  // namespace
+namespace Ui {
 
 void MessageBoxErrorDisplay::Show(QWidget* owner, const QString& text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Varnopile"), text, QMessageBox::Ok, owner);
@@ -14,14 +10,4 @@ void MessageBoxErrorDisplay::Show(QWidget* owner, const QString& text) {
     box.exec();
 }
 
-ErrorDisplay& CurrentErrorDisplay() { return currentDisplay ? *currentDisplay : defaultDisplay; }
-
-void SetErrorDisplay(ErrorDisplay* display) { currentDisplay = display; }
-
-void ShowError(const std::u16string& message) {
-    const std::u16string text = Tormvale::ErrorDisplayText(message);
-    CurrentErrorDisplay().Show(QApplication::activeWindow(),
-                               QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
-}
-
-void ShowError(const QString& message) { ShowError(message.toStdU16String()); }
+}  // namespace Ui

@@ -1,13 +1,15 @@
-#include "listbox.h"
+#include "ui/listbox.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 
-#include "rowdelegate.h"
-#include "tormvale/errors.h"
+#include "ui/rowdelegate.h"
+#include "util/errors.h"
 
-TListBox::TListBox(QWidget* parent) : QListWidget(parent), delegate_(new RowDelegate(this)) {
+namespace Ui {
+
+TextList::TextList(QWidget* parent) : QListWidget(parent), delegate_(new RowDelegate(this)) {
     setItemDelegate(delegate_);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
@@ -23,25 +25,25 @@ TListBox::TListBox(QWidget* parent) : QListWidget(parent), delegate_(new RowDele
     delegate_->FontChanged(font());
 }
 
-void TListBox::AddRow(const QString& text) {
-    if (MaxRows && count() >= *MaxRows) throw Tormvale::EListError(u"行を挿入できません");
+void TextList::AddRow(const QString& text) {
+    if (MaxRows && count() >= *MaxRows) throw Tormvale::ListInsertError(u"行を挿入できません");
     addItem(text);
 }
 
-void TListBox::SetHorizontalExtent(int extent) {
+void TextList::SetHorizontalExtent(int extent) {
     extent_ = std::max(0, extent);
     delegate_->Extent = extent_;
     doItemsLayout();
 }
 
-void TListBox::SetItemHeight(int height) {
+void TextList::SetItemHeight(int height) {
     delegate_->ItemHeight = height;
     doItemsLayout();
 }
 
-int TListBox::ItemHeight() const { return delegate_->ItemHeight; }
+int TextList::ItemHeight() const { return delegate_->ItemHeight; }
 
-void TListBox::SelectRow(int row) {
+void TextList::SelectRow(int row) {
     if (row == SelectedRow()) return;
     const QSignalBlocker block(this);
     if (row < 0 || row >= count()) {
@@ -53,12 +55,12 @@ void TListBox::SelectRow(int row) {
     viewport()->update();
 }
 
-int TListBox::SelectedRow() const {
+int TextList::SelectedRow() const {
     const QList<QListWidgetItem*> items = selectedItems();
     return items.isEmpty() ? -1 : row(items.first());
 }
 
-void TListBox::changeEvent(QEvent* event) {
+void TextList::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) {
         delegate_->FontChanged(font());
         doItemsLayout();
@@ -66,17 +68,17 @@ void TListBox::changeEvent(QEvent* event) {
     QListWidget::changeEvent(event);
 }
 
-void TListBox::mousePressEvent(QMouseEvent* event) {
+void TextList::mousePressEvent(QMouseEvent* event) {
     QListWidget::mousePressEvent(event);
     if (event->button() == Qt::LeftButton && itemAt(event->position().toPoint())) emit Click();
 }
 
-void TListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+void TextList::mouseDoubleClickEvent(QMouseEvent* event) {
     QListWidget::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton) emit DblClick();
 }
 
-void TListBox::keyPressEvent(QKeyEvent* event) {
+void TextList::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Up:
         case Qt::Key_Down:
@@ -133,7 +135,7 @@ void TListBox::keyPressEvent(QKeyEvent* event) {
     Search(searchText_);
 }
 
-void TListBox::Search(const QString& text) {
+void TextList::Search(const QString& text) {
     for (int i = 0; i < count(); ++i) {
         if (item(i)->text().startsWith(text, Qt::CaseInsensitive)) {
             SelectRow(i);
@@ -142,3 +144,5 @@ void TListBox::Search(const QString& text) {
         }
     }
 }
+
+}  // namespace Ui

@@ -6,14 +6,16 @@
 #include <QElapsedTimer>
 #include <optional>
 
+namespace Ui {
+
 class RowDelegate;
 
-class TListBox : public QListWidget {
+class TextList : public QListWidget {
     Q_OBJECT
 public:
-    explicit TListBox(QWidget* parent = nullptr);
+    explicit TextList(QWidget* parent = nullptr);
 
-    // Appends a row; a list that has reached MaxRows refuses it with EListError.
+    // Appends a row; a list that has reached MaxRows refuses it with ListInsertError.
     void AddRow(const QString& text);
     std::optional<int> MaxRows;
 
@@ -55,3 +57,5 @@ private:
     QString searchText_;
     QElapsedTimer lastTyped_;
 };
+
+}  // namespace Ui

@@ -1,4 +1,4 @@
-#include "mainform.h"
+#include "ui/mainform.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -7,16 +7,18 @@
 #include <QStatusTipEvent>
 #include <cmath>
 
-#include "advancecache.h"
 #include "core/takeclipboardtext.h"
-#include "errordisplay.h"
-#include "listrowheight.h"
-#include "qtdesktop.h"
-#include "systemfonts.h"
-#include "tormvale/clipboard.h"
-#include "tormvale/extent.h"
-#include "tormvale/placement.h"
-#include "tormvale/settingsstore.h"
+#include "platform/qtdesktop.h"
+#include "platform/systemfonts.h"
+#include "ui/errordisplay.h"
+#include "ui/listextent.h"
+#include "ui/listrowheight.h"
+#include "util/clipboard.h"
+#include "util/errors.h"
+#include "util/placement.h"
+#include "util/settingsstore.h"
+
+namespace Ui {
 
 namespace {
 
@@ -35,38 +37,42 @@ QFont DesignedFont(const QString& face, int points) {
 
 QString ToQ(const std::u16string& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
 
-// Rows are measured the way a plain list box measures them: the default family at 8 points,
-// whatever font the list shows them in.
-class ListExtent : public Tormvale::ExtentList {
-public:
-    explicit ListExtent(TListBox* list) : list_(list) {}
-    int RowCount() const override { return list_->count(); }
-    std::u16string RowText(int row) const override { return list_->item(row)->text().toStdU16String(); }
-    long long MeasureText(const std::u16string& text) const override { return Measure().Width(ToQ(text)); }
-    void SetHorizontalExtent(int extent) override { list_->SetHorizontalExtent(extent); }
-
-private:
-    static AdvanceCache& Measure() {
-        static AdvanceCache cache = [] {
-            QFont font(QApplication::font().family());
-            font.setPointSize(8);
-            return AdvanceCache(font);
-        }();
-        return cache;
-    }
-    TListBox* list_;
-};
 
 }  // namespace
 
 QString TMainForm::Label(int index) { return ToQ(std::u16string(Varnopile::ConversionLabels[static_cast<std::size_t>(index)])); }
+
+
+template <typename F>
+void TMainForm::Run(F&& handler) {
+    try {
+        handler();
+    } catch (const Tormvale::Exception& e) {
+        ShowError(e.Message());
+    } catch (const std::bad_alloc&) {
+        ShowError(u"システム リソース不足です");
+    } catch (const std::exception& e) {
+        ShowError(QString::fromUtf8(e.what()).toStdU16String());
+    }
+}
+
+void TMainForm::ShowError(const std::u16string& message) {
+    static MessageBoxErrorDisplay messageBox;
+    ErrorDisplay& display = services_.errorDisplay ? *services_.errorDisplay : messageBox;
+    display.Show(QApplication::activeWindow(), ToQ(Tormvale::ErrorDisplayText(message)));
+}
+
+template <typename Sender, typename Signal>
+void TMainForm::Wire(Sender* sender, Signal signal, void (TMainForm::*handler)()) {
+    connect(sender, signal, this, [this, handler] { Run([this, handler] { (this->*handler)(); }); });
+}
 
 TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       services_(std::move(services)) {
     CreateParts();
-    RunHandler([this] { FormCreate(); });
+    Run([this] { FormCreate(); });
 }
 
 void TMainForm::CreateParts() {
@@ -80,7 +86,7 @@ void TMainForm::CreateParts() {
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setFocusPolicy(Qt::NoFocus);
 
-    ToolBar = new TToolBar(this);
+    ToolBar = new FlatToolBar(this);
     ToolBar->setObjectName(QStringLiteral("ToolBar"));
     ToolBar->setFont(DesignedFont(MeiryoUI, 11));
     TBGet = ToolBar->AddButton(QStringLiteral("TBGet"), QStringLiteral("取得(&G)"),
@@ -100,40 +106,40 @@ void TMainForm::CreateParts() {
     StatusBar->setAccessibleName(QStringLiteral("ヒント"));
 
     // Created in this order so that the label list comes second in the tab order.
-    ListBox = new TListBox(GroupBox1);
+    ListBox = new TextList(GroupBox1);
     ListBox->setObjectName(QStringLiteral("ListBox"));
     ListBox->setFont(DesignedFont(UIGothic, 10));
     ListBox->setAccessibleName(QStringLiteral("変換結果"));
-    ListBoxK = new TListBox(GroupBox1);
+    ListBoxK = new TextList(GroupBox1);
     ListBoxK->setObjectName(QStringLiteral("ListBoxK"));
     ListBoxK->setFont(DesignedFont(PGothic, 10));
     ListBoxK->setAccessibleName(QStringLiteral("変換の種類"));
     ListBoxK->TypeAhead = true;
     ListBoxK->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    Editor = new TEditor(this);
+    Editor = new TextEditor(this);
     Editor->setObjectName(QStringLiteral("Editor"));
     Editor->setAccessibleName(QStringLiteral("エディタ"));
 
     setTabOrder(ListBox, ListBoxK);
     setTabOrder(ListBoxK, Editor);
 
-    connect(TBGet, &QToolButton::clicked, this, [this] { RunHandler([this] { TBGetClick(); }); });
-    connect(TBApply, &QToolButton::clicked, this, [this] { RunHandler([this] { TBApplyClick(); }); });
-    connect(TBFont, &QToolButton::clicked, this, [this] { RunHandler([this] { TBFontClick(); }); });
-    connect(TBClose, &QToolButton::clicked, this, [this] { RunHandler([this] { TBCloseClick(); }); });
-    connect(ListBox, &TListBox::Click, this, [this] { RunHandler([this] { ListBoxClick(); }); });
-    connect(ListBoxK, &TListBox::Click, this, [this] { RunHandler([this] { ListBoxKClick(); }); });
-    connect(ListBox, &TListBox::DblClick, this, [this] { RunHandler([this] { ListBoxDblClick(); }); });
-    connect(ListBoxK, &TListBox::DblClick, this, [this] { RunHandler([this] { ListBoxDblClick(); }); });
+    Wire(TBGet, &QToolButton::clicked, &TMainForm::TBGetClick);
+    Wire(TBApply, &QToolButton::clicked, &TMainForm::TBApplyClick);
+    Wire(TBFont, &QToolButton::clicked, &TMainForm::TBFontClick);
+    Wire(TBClose, &QToolButton::clicked, &TMainForm::TBCloseClick);
+    Wire(ListBox, &TextList::Click, &TMainForm::ListBoxClick);
+    Wire(ListBoxK, &TextList::Click, &TMainForm::ListBoxKClick);
+    Wire(ListBox, &TextList::DblClick, &TMainForm::ListBoxDblClick);
+    Wire(ListBoxK, &TextList::DblClick, &TMainForm::ListBoxDblClick);
     ListBox->KeyPressHandler = [this](QChar key, bool* consumed) {
-        RunHandler([&] { ListBoxKeyPress(key); });
+        Run([&] { ListBoxKeyPress(key); });
         *consumed = key.unicode() == 0;
     };
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
-    connect(help, &QShortcut::activated, this, [this] { RunHandler([this] { HelpRequested(); }); });
+    Wire(help, &QShortcut::activated, &TMainForm::HelpRequested);
 
     ArrangeParts();
 }
@@ -160,7 +166,7 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
     ArrangeParts();
 }
 
-void TMainForm::SetListFace(TListBox* list, const QString& face) {
+void TMainForm::SetListFace(TextList* list, const QString& face) {
     QFont font = list->font();
     if (!face.isEmpty()) font.setFamily(face);
     list->setFont(font);
@@ -248,7 +254,7 @@ void TMainForm::WriteSettings() {
 void TMainForm::showEvent(QShowEvent* event) {
     if (!shown_ && !event->spontaneous()) {
         shown_ = true;
-        RunHandler([this] { FormShow(); });
+        Run([this] { FormShow(); });
         ListBox->setFocus(Qt::OtherFocusReason);
     }
     QWidget::showEvent(event);
@@ -295,15 +301,13 @@ void TMainForm::TBApplyClick() {
 }
 
 void TMainForm::TBFontClick() {
-    Platform::FontDialogService* dialog = services_.fontDialog;
+    FontDialogService* dialog = services_.fontDialog;
     if (!dialog) return;
-    dialog->MinSize = 8;
-    dialog->MaxSize = 24;
     fontChoice_.face = Editor->font().family();
     fontChoice_.pointSize = Platform::PointSizeOf(Editor->font());
     fontChoice_.color = Editor->palette().color(QPalette::Text);
-    Platform::FontChoice chosen = fontChoice_;
-    if (!dialog->Execute(this, chosen)) return;
+    FontChoice chosen = fontChoice_;
+    if (!dialog->Execute(this, chosen, 8, 24)) return;
     fontChoice_ = chosen;
     SetListFace(ListBox, chosen.face);
     ListBox->viewport()->update();
@@ -344,6 +348,12 @@ void TMainForm::ApplicationEventsHint(const QString& hint) {
 
 void TMainForm::HelpRequested() { throw Tormvale::Exception(u"状況依存型ヘルプがインストールされていません"); }
 
+bool TMainForm::CommitData() {
+    bool saved = false;
+    Run([&] { saved = FormCloseQuery(); });
+    return saved;
+}
+
 bool TMainForm::FormCloseQuery() {
     WriteSettings();
     return true;
@@ -351,7 +361,7 @@ bool TMainForm::FormCloseQuery() {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     bool canClose = true;
-    RunHandler([&] {
+    Run([&] {
         canClose = false;
         canClose = FormCloseQuery();
     });
@@ -370,3 +380,5 @@ bool TMainForm::event(QEvent* event) {
     if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && requestedFrame_) MakeFrameGood();
     return QWidget::event(event);
 }
+
+}  // namespace Ui

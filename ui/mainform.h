@@ -10,28 +10,29 @@
 #include <optional>
 #include <string>
 
-#include "fontdialog.h"
-
 #include "core/conversionset.h"
-#include "editor.h"
-#include "listbox.h"
-#include "toolbar.h"
+#include "ui/editor.h"
+#include "ui/fontdialogservice.h"
+#include "ui/listbox.h"
+#include "ui/toolbar.h"
 
 namespace Tormvale {
 class ClipboardBackend;
 class DesktopGeometry;
 }  // namespace Tormvale
-namespace Platform {
-class FontDialogService;
-}
+
+namespace Ui {
+
+class ErrorDisplay;
 
 // What the window takes from its surroundings; the program passes the real ones, tests doubles.
 struct MainFormServices {
     Tormvale::ClipboardBackend* clipboard = nullptr;
     Tormvale::DesktopGeometry* desktop = nullptr;
-    Platform::FontDialogService* fontDialog = nullptr;
-    std::string dataFolder;          // where the settings file lives, with a trailing "/"; empty: none
-    std::optional<QFont> menuFont;   // the system's menu font unless given
+    FontDialogService* fontDialog = nullptr;
+    ErrorDisplay* errorDisplay = nullptr;  // a message box unless given
+    std::string dataFolder;                // where the settings file lives, with a trailing "/"; empty: none
+    std::optional<QFont> menuFont;         // the system's menu font unless given
 };
 
 class TMainForm : public QWidget {
@@ -55,23 +56,35 @@ public:
 
     // The parts, in their declared order.
     QGroupBox* GroupBox1;
-    TToolBar* ToolBar;
+    FlatToolBar* ToolBar;
     QToolButton* TBApply;
     QToolButton* TBClose;
     QWidget* ToolButton3;
     QWidget* ToolButton4;
     QStatusBar* StatusBar;
     QToolButton* TBGet;
-    TListBox* ListBox;
-    TListBox* ListBoxK;
-    TEditor* Editor;
+    TextList* ListBox;
+    TextList* ListBoxK;
+    TextEditor* Editor;
     QToolButton* TBFont;
 
     const Varnopile::ConversionSet& Data() const { return MData; }
 
-public slots:
+    // The session asks at log-off whether the program may end: the settings are written as at a
+    // close; false when that failed (the failure has been shown).
+    bool CommitData();
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // The handlers; each runs through Run, so a failure is shown and the program goes on.
     void FormCreate();
     void FormShow();
+    bool FormCloseQuery();
     void TBGetClick();
     void TBApplyClick();
     void TBFontClick();
@@ -83,20 +96,17 @@ public slots:
     void ApplicationEventsHint(const QString& hint);
     void HelpRequested();
 
-public:
-    // Writes the settings; false keeps the window open (the failure has been shown).
-    bool FormCloseQuery();
+    // Runs a handler; a failure that escapes it goes to the error display.
+    template <typename F>
+    void Run(F&& handler);
+    void ShowError(const std::u16string& message);
+    // Each user event of a part runs its handler.
+    template <typename Sender, typename Signal>
+    void Wire(Sender* sender, Signal signal, void (TMainForm::*handler)());
 
-protected:
-    bool event(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     void CreateParts();
     void ArrangeParts();
-    void SetListFace(TListBox* list, const QString& face);
+    void SetListFace(TextList* list, const QString& face);
     QFont MenuFont() const;
     std::string SettingsPath() const;
     void ReadSettings();
@@ -106,7 +116,7 @@ private:
     Varnopile::ConversionSet MData;
     bool shown_ = false;
     // Style and the like carry over from one opening of the font dialog to the next.
-    Platform::FontChoice fontChoice_;
+    FontChoice fontChoice_;
     // The outer bounds asked for before the frame was known; made good once it is. The size only
     // when the settings gave one: the designed size is the client's.
     struct RequestedFrame {
@@ -117,3 +127,5 @@ private:
     bool settingsGaveSize_ = false;
     void MakeFrameGood();
 };
+
+}  // namespace Ui

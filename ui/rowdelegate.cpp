@@ -1,9 +1,11 @@
-#include "rowdelegate.h"
+#include "ui/rowdelegate.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QPainter>
 #include <algorithm>
+
+namespace Ui {
 
 RowDelegate::RowDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
@@ -104,3 +106,5 @@ QSize RowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelInde
     const int height = ItemHeight > 0 ? ItemHeight : QFontMetrics(option.font).height() + 4;
     return QSize(Extent, height);
 }
+
+}  // namespace Ui

@@ -5,7 +5,9 @@
 #include <QStyledItemDelegate>
 #include <vector>
 
-#include "advancecache.h"
+#include "ui/advancecache.h"
+
+namespace Ui {
 
 class RowDelegate : public QStyledItemDelegate {
 public:
@@ -32,3 +34,5 @@ private:
     AdvanceCache advances_;
     mutable QHash<int, Row> rows_;
 };
+
+}  // namespace Ui

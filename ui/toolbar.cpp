@@ -1,20 +1,22 @@
-#include "toolbar.h"
+#include "ui/toolbar.h"
 
 #include <QEvent>
 #include <QHelpEvent>
 #include <QKeySequence>
 #include <QToolTip>
 
+namespace Ui {
+
 namespace {
 constexpr int TooltipShowMs = 2500;
 constexpr int ButtonPadding = 14;
 }  // namespace
 
-TToolBar::TToolBar(QWidget* parent) : QWidget(parent) {
+FlatToolBar::FlatToolBar(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_StyledBackground, false);
 }
 
-QToolButton* TToolBar::AddButton(const QString& objectName, const QString& caption, const QString& hint) {
+QToolButton* FlatToolBar::AddButton(const QString& objectName, const QString& caption, const QString& hint) {
     auto* button = new QToolButton(this);
     button->setObjectName(objectName);
     button->setText(caption);
@@ -30,7 +32,7 @@ QToolButton* TToolBar::AddButton(const QString& objectName, const QString& capti
     return button;
 }
 
-QWidget* TToolBar::AddSeparator(const QString& objectName) {
+QWidget* FlatToolBar::AddSeparator(const QString& objectName) {
     auto* separator = new QFrame(this);
     separator->setObjectName(objectName);
     separator->setFrameShape(QFrame::NoFrame);
@@ -39,7 +41,7 @@ QWidget* TToolBar::AddSeparator(const QString& objectName) {
     return separator;
 }
 
-int TToolBar::ItemWidth(const QWidget* item) const {
+int FlatToolBar::ItemWidth(const QWidget* item) const {
     if (auto* button = qobject_cast<const QToolButton*>(item)) {
         QString caption = button->text();
         caption.remove(QLatin1Char('&'));
@@ -48,7 +50,7 @@ int TToolBar::ItemWidth(const QWidget* item) const {
     return SeparatorWidth;
 }
 
-int TToolBar::Layout(int width, bool apply) {
+int FlatToolBar::Layout(int width, bool apply) {
     int x = 0;
     int row = 0;
     for (QWidget* item : items_) {
@@ -63,11 +65,11 @@ int TToolBar::Layout(int width, bool apply) {
     return (row + 1) * RowHeight;
 }
 
-int TToolBar::HeightForWidth(int width) const { return const_cast<TToolBar*>(this)->Layout(width, false); }
+int FlatToolBar::HeightForWidth(int width) const { return const_cast<FlatToolBar*>(this)->Layout(width, false); }
 
-int TToolBar::Arrange(int width) { return Layout(width, true); }
+int FlatToolBar::Arrange(int width) { return Layout(width, true); }
 
-bool TToolBar::event(QEvent* event) {
+bool FlatToolBar::event(QEvent* event) {
     // The bar and its separators show no tooltip of their own.
     if (event->type() == QEvent::ToolTip) {
         QToolTip::hideText();
@@ -76,7 +78,7 @@ bool TToolBar::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-bool TToolBar::eventFilter(QObject* watched, QEvent* event) {
+bool FlatToolBar::eventFilter(QObject* watched, QEvent* event) {
     // A mnemonic clicks at once: Qt's own delayed click would let keys typed after it run first.
     if (event->type() == QEvent::Shortcut) {
         if (auto* button = qobject_cast<QToolButton*>(watched); button && button->isEnabled()) {
@@ -94,3 +96,5 @@ bool TToolBar::eventFilter(QObject* watched, QEvent* event) {
     }
     return QWidget::eventFilter(watched, event);
 }
+
+}  // namespace Ui

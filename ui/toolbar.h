@@ -6,13 +6,15 @@
 #include <QWidget>
 #include <vector>
 
-class TToolBar : public QWidget {
+namespace Ui {
+
+class FlatToolBar : public QWidget {
     Q_OBJECT
 public:
     static constexpr int RowHeight = 27;
     static constexpr int SeparatorWidth = 8;
 
-    explicit TToolBar(QWidget* parent = nullptr);
+    explicit FlatToolBar(QWidget* parent = nullptr);
 
     QToolButton* AddButton(const QString& objectName, const QString& caption, const QString& hint);
     QWidget* AddSeparator(const QString& objectName);
@@ -30,3 +32,5 @@ private:
     int Layout(int width, bool apply);
     std::vector<QWidget*> items_;
 };
+
+}  // namespace Ui

@@ -1,9 +1,9 @@
-#include "tormvale/clipboard.h"
+#include "util/clipboard.h"
 
 #include <algorithm>
 #include <new>
 
-#include "tormvale/errors.h"
+#include "util/errors.h"
 
 namespace Tormvale {
 

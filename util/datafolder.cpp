@@ -1,4 +1,4 @@
-#include "tormvale/datafolder.h"
+#include "util/datafolder.h"
 
 #include <pwd.h>
 #include <sys/stat.h>

@@ -1,8 +1,8 @@
-#include "tormvale/errors.h"
+#include "util/errors.h"
 
 #include <cstring>
 
-#include "tormvale/text.h"
+#include "util/text.h"
 
 namespace Tormvale {
 

@@ -1,4 +1,4 @@
-#include "tormvale/extent.h"
+#include "util/extent.h"
 
 #include <algorithm>
 #include <climits>

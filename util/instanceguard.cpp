@@ -1,4 +1,4 @@
-#include "tormvale/instanceguard.h"
+#include "util/instanceguard.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,4 +1,4 @@
-#include "tormvale/intparse.h"
+#include "util/intparse.h"
 
 namespace Tormvale {
 

@@ -1,4 +1,4 @@
-#include "tormvale/lcmap.h"
+#include "util/lcmap.h"
 
 #include <algorithm>
 #include <bit>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tormvale/widthtables.h"
+#include "util/widthtables.h"
 
 namespace Tormvale {
 

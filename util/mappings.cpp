@@ -1,10 +1,10 @@
-#include "tormvale/mappings.h"
+#include "util/mappings.h"
 
 #include <cstdint>
 #include <cstring>
 #include <limits>
 
-#include "tormvale/lcmap.h"
+#include "util/lcmap.h"
 
 namespace Tormvale {
 

@@ -1,4 +1,4 @@
-#include "tormvale/placement.h"
+#include "util/placement.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "tormvale/settingsstore.h"
+#include "util/settingsstore.h"
 
 #include <fcntl.h>
 #include <iconv.h>
@@ -13,9 +13,9 @@
 #include <cwctype>
 #include <utility>
 
-#include "tormvale/errors.h"
-#include "tormvale/intparse.h"
-#include "tormvale/text.h"
+#include "util/errors.h"
+#include "util/intparse.h"
+#include "util/text.h"
 
 namespace Tormvale {
 
@@ -67,14 +67,14 @@ std::u16string OpenErrorText(const std::string& path, int err) {
 }
 
 [[noreturn]] void ThrowOpenError(const std::string& path, int err) {
-    throw EFOpenError(OpenErrorText(path, err));
+    throw FileOpenError(OpenErrorText(path, err));
 }
 
 [[noreturn]] void ThrowCreateError(const std::string& path, int err) {
-    throw EFCreateError(u"ファイル \"" + U(path) + u"\" を作成できません。" + SystemErrorText(err));
+    throw FileCreateError(u"ファイル \"" + U(path) + u"\" を作成できません。" + SystemErrorText(err));
 }
 
-[[noreturn]] void ThrowWriteError() { throw EWriteError(u"ストリームへの書き込みエラー"); }
+[[noreturn]] void ThrowWriteError() { throw StreamWriteError(u"ストリームへの書き込みエラー"); }
 
 class Fd {
 public:

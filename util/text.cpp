@@ -1,4 +1,4 @@
-#include "tormvale/text.h"
+#include "util/text.h"
 
 namespace Tormvale {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tormvale/clipboard.h"
+#include "util/clipboard.h"
 
 namespace Testing {
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "core/takeclipboardtext.h"
-#include "scripted_clipboard.h"
-#include "tormvale/clipboard.h"
-#include "tormvale/errors.h"
+#include "tests/support/scripted_clipboard.h"
+#include "util/clipboard.h"
+#include "util/errors.h"
 
 using Testing::ScriptedClipboardBackend;
 using namespace std::string_literals;

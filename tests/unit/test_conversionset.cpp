@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/conversionset.h"
-#include "tormvale/mappings.h"
+#include "util/mappings.h"
 
 using namespace Varnopile;
 

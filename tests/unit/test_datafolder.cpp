@@ -4,8 +4,8 @@
 
 #include <fstream>
 
-#include "tempdir.h"
-#include "tormvale/datafolder.h"
+#include "tests/support/tempdir.h"
+#include "util/datafolder.h"
 
 using namespace Tormvale;
 using Testing::ScopedEnv;

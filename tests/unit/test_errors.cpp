@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "tormvale/errors.h"
+#include "util/errors.h"
 
 using namespace Tormvale;
 

@@ -3,8 +3,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "tempdir.h"
-#include "tormvale/instanceguard.h"
+#include "tests/support/tempdir.h"
+#include "util/instanceguard.h"
 
 using namespace Tormvale;
 

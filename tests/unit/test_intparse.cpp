@@ -6,8 +6,8 @@
 #include <limits>
 #include <string>
 
-#include "tormvale/intparse.h"
-#include "tormvale/text.h"
+#include "util/intparse.h"
+#include "util/text.h"
 
 using Tormvale::TryParseInteger;
 

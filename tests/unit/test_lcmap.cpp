@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "tormvale/lcmap.h"
-#include "tormvale/mappings.h"
-#include "tormvale/text.h"
+#include "util/lcmap.h"
+#include "util/mappings.h"
+#include "util/text.h"
 
 using namespace Tormvale;
 

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "tormvale/placement.h"
+#include "util/placement.h"
 
 using namespace Tormvale;
 

@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "tormvale/errors.h"
-#include "tormvale/settingsstore.h"
-#include "tormvale/text.h"
+#include "util/errors.h"
+#include "util/settingsstore.h"
+#include "util/text.h"
 
 using namespace Tormvale;
 
@@ -298,7 +298,7 @@ TEST(SettingsStore, LoadFailures) {
             try {
                 SettingsStore::Load(c.path, enc);
                 ADD_FAILURE() << "no error for " << c.path;
-            } catch (const EFOpenError& e) {
+            } catch (const FileOpenError& e) {
                 EXPECT_EQ(e.Message(), u"ファイル " + U(c.path) + u" は開けません。 " + SystemErrorText(c.err) + u" ");
             }
         }
@@ -318,7 +318,7 @@ TEST(SettingsStore, ReadOnlyFileIsNeverReplaced) {
         try {
             store.UpdateFile();
             ADD_FAILURE() << "saved over a read-only file";
-        } catch (const EFCreateError& e) {
+        } catch (const FileCreateError& e) {
             EXPECT_EQ(e.Message(), u"ファイル \"" + U(dir.File()) + u"\" を作成できません。" + SystemErrorText(EACCES));
         }
     }
@@ -339,7 +339,7 @@ TEST(SettingsStore, CreateFailures) {
         try {
             store.UpdateFile();
             ADD_FAILURE() << "no error for " << c.path;
-        } catch (const EFCreateError& e) {
+        } catch (const FileCreateError& e) {
             EXPECT_EQ(e.Message(), u"ファイル \"" + U(c.path) + u"\" を作成できません。" + SystemErrorText(c.err));
         }
     }
@@ -366,7 +366,7 @@ TEST(SettingsStore, WriteFailingMidwayLeavesOldFileWhole) {
             SettingsStore store = SettingsStore::Load(dir.File(), SettingsEncoding::Utf16LE);
             store.WriteString(u"Font", u"Name", std::u16string(200, u'W'));
             store.UpdateFile();
-        } catch (const EWriteError& e) {
+        } catch (const StreamWriteError& e) {
             ::_exit(e.Message() == u"ストリームへの書き込みエラー" ? 0 : 2);
         } catch (...) {
             ::_exit(2);

@@ -9,9 +9,10 @@
 #include <memory>
 #include <ostream>
 
-#include "errordisplay.h"
-#include "mainform.h"
-#include "tempdir.h"
+#include "ui/errordisplay.h"
+#include "ui/fontdialogservice.h"
+#include "ui/mainform.h"
+#include "tests/support/tempdir.h"
 
 // Readable failure messages for Qt strings.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -19,10 +20,8 @@ inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.jo
 
 namespace Testing {
 
-class RecordingErrorDisplay : public ErrorDisplay {
+class RecordingErrorDisplay : public Ui::ErrorDisplay {
 public:
-    RecordingErrorDisplay() { SetErrorDisplay(this); }
-    ~RecordingErrorDisplay() override { SetErrorDisplay(nullptr); }
     void Show(QWidget*, const QString& text) override { shown << text; }
     QStringList shown;
 };
@@ -41,7 +40,7 @@ inline bool ShowAndActivate(QWidget& w) {
 
 }  // namespace Testing
 
-#include "tormvale/placement.h"
+#include "util/placement.h"
 
 namespace Testing {
 
@@ -62,24 +61,23 @@ public:
 
 }  // namespace Testing
 
-#include "fontdialog.h"
-#include "scripted_clipboard.h"
+#include "tests/support/scripted_clipboard.h"
 
 namespace Testing {
 
 // Answers the font dialog as the test says, and remembers what it was opened with.
-class ScriptedFontDialog : public Platform::FontDialogService {
+class ScriptedFontDialog : public Ui::FontDialogService {
 public:
-    bool Execute(QWidget*, Platform::FontChoice& font) override {
+    bool Execute(QWidget*, Ui::FontChoice& font, int minSize, int maxSize) override {
         opened.push_back(font);
-        openedMin = MinSize;
-        openedMax = MaxSize;
+        openedMin = minSize;
+        openedMax = maxSize;
         if (!answer) return false;
         font = *answer;
         return true;
     }
-    std::optional<Platform::FontChoice> answer;  // nullopt: the user cancels
-    std::vector<Platform::FontChoice> opened;
+    std::optional<Ui::FontChoice> answer;  // nullopt: the user cancels
+    std::vector<Ui::FontChoice> opened;
     int openedMin = 0;
     int openedMax = 0;
 };
@@ -91,18 +89,19 @@ struct FormHarness {
     ScriptedClipboardBackend clipboard;
     OneMonitorDesktop desktop;
     ScriptedFontDialog fontDialog;
-    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<Ui::TMainForm> form;
 
     std::string SettingsPath() const { return data.Path() + "/Varnopile.ini"; }
 
-    TMainForm& Make() {
-        MainFormServices s;
+    Ui::TMainForm& Make() {
+        Ui::MainFormServices s;
         s.clipboard = &clipboard;
         s.desktop = &desktop;
         s.fontDialog = &fontDialog;
+        s.errorDisplay = &errors;
         s.dataFolder = data.Path() + "/";
         s.menuFont = TestMenuFont();
-        form = std::make_unique<TMainForm>(s);
+        form = std::make_unique<Ui::TMainForm>(s);
         return *form;
     }
 };
@@ -119,7 +118,7 @@ inline void TypeText(QWidget* w, const QString& text) {
 
 inline QString Q(const std::u16string& s) { return QString::fromStdU16String(s); }
 
-inline std::vector<std::u16string> Rows(const TListBox* list) {
+inline std::vector<std::u16string> Rows(const Ui::TextList* list) {
     std::vector<std::u16string> rows;
     for (int i = 0; i < list->count(); ++i) rows.push_back(list->item(i)->text().toStdU16String());
     return rows;

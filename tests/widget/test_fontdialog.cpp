@@ -13,12 +13,12 @@
 #include <QTimer>
 #include <functional>
 
-#include "fontdialog.h"
+#include "ui/fontdialog.h"
 
-using Platform::FontChoice;
-using Platform::FontDialogPosition;
-using Platform::QtFontDialogService;
-using Platform::VarnopileFontDialog;
+using Ui::FontChoice;
+using Ui::FontDialogPosition;
+using Ui::QtFontDialogService;
+using Ui::FontDialog;
 
 namespace {
 
@@ -42,17 +42,17 @@ QMessageBox* OpenRefusal(QWidget* dialog) {
     return nullptr;
 }
 
-bool SameChoice(const FontChoice& a, const FontChoice& b) {
+bool SameChoice(const Ui::FontChoice& a, const Ui::FontChoice& b) {
     return a.face == b.face && a.pointSize == b.pointSize && a.bold == b.bold && a.italic == b.italic &&
            a.color == b.color;
 }
 
 // Acts on the dialog once Execute has it open; Execute's own loop runs the timer.
-void WhenDialogOpens(std::function<void(VarnopileFontDialog*)> act) {
+void WhenDialogOpens(std::function<void(Ui::FontDialog*)> act) {
     auto* timer = new QTimer;
     const QDeadlineTimer deadline(5000);
     QObject::connect(timer, &QTimer::timeout, [timer, deadline, act] {
-        auto* dialog = qobject_cast<VarnopileFontDialog*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<Ui::FontDialog*>(QApplication::activeModalWidget());
         if (dialog && dialog->isVisible()) {
             timer->stop();
             timer->deleteLater();
@@ -97,7 +97,7 @@ TEST(FontDialogPositionTest, CentresAndTruncatesTowardZero) {
         {QRect(1920, 0, 1280, 1024), QSize(480, 360), QPoint(1920 + 400, 221)},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FontDialogPosition(c.monitor, c.dialog), c.expected) << c.monitor.x() << "," << c.monitor.y();
+        EXPECT_EQ(Ui::FontDialogPosition(c.monitor, c.dialog), c.expected) << c.monitor.x() << "," << c.monitor.y();
 }
 
 TEST_F(FontDialogTest, StartsOnTheGivenFaceSizeAndStyleAndReturnsThemUnchanged) {
@@ -114,7 +114,7 @@ TEST_F(FontDialogTest, StartsOnTheGivenFaceSizeAndStyleAndReturnsThemUnchanged) 
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.face.toStdString() + " " + std::to_string(c.size));
-        VarnopileFontDialog dialog;
+        Ui::FontDialog dialog;
         dialog.SetChoice({c.face, c.size, c.bold, c.italic, QColor(Qt::darkBlue)});
         dialog.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
@@ -131,7 +131,7 @@ TEST_F(FontDialogTest, StartsOnTheGivenFaceSizeAndStyleAndReturnsThemUnchanged) 
 
         Part<QPushButton>(&dialog, "OkButton")->click();
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
-        const FontChoice chosen = dialog.Choice();
+        const Ui::FontChoice chosen = dialog.Choice();
         EXPECT_EQ(chosen.face, c.face);
         EXPECT_EQ(chosen.pointSize, c.size);
         EXPECT_EQ(chosen.bold, c.bold);
@@ -164,7 +164,7 @@ TEST_F(FontDialogTest, RefusesMissingFacesAndSizesOutsideTheLimits) {
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.face.toStdString() + " / " + c.size.toStdString());
-        VarnopileFontDialog dialog;
+        Ui::FontDialog dialog;
         dialog.SetChoice({families.back(), 10, false, false, QColor()});
         dialog.show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
@@ -198,7 +198,7 @@ TEST_F(FontDialogTest, RefusesMissingFacesAndSizesOutsideTheLimits) {
 }
 
 TEST_F(FontDialogTest, SizeListOffersOnlySizesWithinTheLimits) {
-    VarnopileFontDialog dialog;
+    Ui::FontDialog dialog;
     dialog.SetChoice({families.front(), 12, false, false, QColor()});
     auto* sizes = Part<QListWidget>(&dialog, "SizeList");
     ASSERT_GT(sizes->count(), 0);
@@ -212,7 +212,7 @@ TEST_F(FontDialogTest, EnterAcceptsAndEscapeCancelsFromTheFieldsAndLists) {
     for (const char* part : focusParts) {
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
             SCOPED_TRACE(std::string(part) + " key " + std::to_string(key));
-            VarnopileFontDialog dialog;
+            Ui::FontDialog dialog;
             dialog.SetChoice({families.front(), 10, false, false, QColor()});
             dialog.show();
             ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
@@ -232,14 +232,14 @@ TEST_F(FontDialogTest, ServiceReturnsTheChoiceAndPlacesTheDialogOnTheOwnersMonit
     owner.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
 
-    QtFontDialogService service;
+    Ui::QtFontDialogService service;
     const QColor colour(12, 34, 56);
-    FontChoice font{families.front(), 10, true, false, colour};
+    Ui::FontChoice font{families.front(), 10, true, false, colour};
     const QString wantedFace = families.back();
     QPoint placedAt;
     QPoint expectedAt;
     bool startedBold = false;
-    WhenDialogOpens([&](VarnopileFontDialog* dialog) {
+    WhenDialogOpens([&](Ui::FontDialog* dialog) {
         const QRect monitor = owner.screen()->geometry();
         const QSize size = dialog->frameGeometry().size();
         expectedAt = QPoint(monitor.x() + (monitor.width() - size.width()) / 2,
@@ -255,7 +255,7 @@ TEST_F(FontDialogTest, ServiceReturnsTheChoiceAndPlacesTheDialogOnTheOwnersMonit
         styleList->setCurrentRow(styleList->count() - 1);  // bold italic comes last
         dialog->findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
     });
-    ASSERT_TRUE(service.Execute(&owner, font));
+    ASSERT_TRUE(service.Execute(&owner, font, 8, 24));
     EXPECT_TRUE(startedBold);
     EXPECT_EQ(placedAt, expectedAt);
     EXPECT_EQ(font.face, wantedFace);
@@ -266,16 +266,16 @@ TEST_F(FontDialogTest, ServiceReturnsTheChoiceAndPlacesTheDialogOnTheOwnersMonit
 }
 
 TEST_F(FontDialogTest, CancelEscapeAndCloseLeaveTheChoiceUntouched) {
-    QtFontDialogService service;
-    const std::function<void(VarnopileFontDialog*)> endings[] = {
-        [](VarnopileFontDialog* d) { d->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click(); },
-        [](VarnopileFontDialog* d) { QTest::keyClick(d->findChild<QWidget*>(QStringLiteral("FaceEdit")), Qt::Key_Escape); },
-        [](VarnopileFontDialog* d) { d->close(); },
+    Ui::QtFontDialogService service;
+    const std::function<void(Ui::FontDialog*)> endings[] = {
+        [](Ui::FontDialog* d) { d->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click(); },
+        [](Ui::FontDialog* d) { QTest::keyClick(d->findChild<QWidget*>(QStringLiteral("FaceEdit")), Qt::Key_Escape); },
+        [](Ui::FontDialog* d) { d->close(); },
     };
     for (const auto& end : endings) {
-        const FontChoice before{families.front(), 24, false, true, QColor(Qt::red)};
-        FontChoice font = before;
-        WhenDialogOpens([&](VarnopileFontDialog* dialog) {
+        const Ui::FontChoice before{families.front(), 24, false, true, QColor(Qt::red)};
+        Ui::FontChoice font = before;
+        WhenDialogOpens([&](Ui::FontDialog* dialog) {
             // Edits made before cancelling must not leak out.
             auto* faceList = dialog->findChild<QListWidget*>(QStringLiteral("FaceList"));
             faceList->setCurrentItem(faceList->findItems(families.back(), Qt::MatchExactly).value(0));
@@ -284,7 +284,7 @@ TEST_F(FontDialogTest, CancelEscapeAndCloseLeaveTheChoiceUntouched) {
             sizeEdit->setText(QStringLiteral("9"));
             end(dialog);
         });
-        EXPECT_FALSE(service.Execute(nullptr, font));
+        EXPECT_FALSE(service.Execute(nullptr, font, 8, 24));
         EXPECT_TRUE(SameChoice(font, before));
     }
 }

@@ -1,14 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "formfixture.h"
-#include "listrowheight.h"
+#include "tests/widget/formfixture.h"
+#include "ui/listrowheight.h"
 
 using namespace Testing;
 
 namespace {
 
-Platform::FontChoice Choice(const QString& face, int size, bool bold = false, bool italic = false) {
-    Platform::FontChoice c;
+Ui::FontChoice Choice(const QString& face, int size, bool bold = false, bool italic = false) {
+    Ui::FontChoice c;
     c.face = face;
     c.pointSize = size;
     c.bold = bold;
@@ -18,7 +18,7 @@ Platform::FontChoice Choice(const QString& face, int size, bool bold = false, bo
 
 struct FontCommand : ::testing::Test {
     FormHarness h;
-    TMainForm* form = nullptr;
+    Ui::TMainForm* form = nullptr;
     void SetUp() override {
         h.clipboard.text = u"Font Test ﾃｷｽﾄ かな";
         form = &h.Make();
@@ -36,7 +36,7 @@ TEST(ListRowHeight, MeiryoExactlyIsTallerThanEveryOtherFace) {
         int height;
     } cases[] = {{"メイリオ", 10, 24}, {"Meiryo UI", 10, 22}, {"メイリオ ", 10, 22}, {"", 10, 22},
                  {"メイリオ", 7, 17}, {"X", 9, 20}, {"X", 5, 11}};
-    for (const auto& c : cases) EXPECT_EQ(ListRowHeight(QString::fromUtf8(c.face), c.size), c.height) << c.face << c.size;
+    for (const auto& c : cases) EXPECT_EQ(Ui::ListRowHeight(QString::fromUtf8(c.face), c.size), c.height) << c.face << c.size;
 }
 
 TEST_F(FontCommand, ChosenFaceAndSizeGoToTheEditorOnlyTheFaceToTheLists) {
@@ -52,7 +52,7 @@ TEST_F(FontCommand, ChosenFaceAndSizeGoToTheEditorOnlyTheFaceToTheLists) {
     form->TBFont->click();
     EXPECT_EQ(form->Editor->font().family(), "メイリオ");
     EXPECT_EQ(form->Editor->font().pointSize(), 20);
-    for (TListBox* list : {form->ListBox, form->ListBoxK}) {
+    for (Ui::TextList* list : {form->ListBox, form->ListBoxK}) {
         EXPECT_EQ(list->font().family(), "メイリオ");
         EXPECT_EQ(list->font().pointSize(), 10);
         EXPECT_EQ(list->ItemHeight(), 24);
@@ -99,7 +99,7 @@ TEST_F(FontCommand, TheChoiceSurvivesARestart) {
     h.fontDialog.answer = Choice("テスト書体", 21);
     form->TBFont->click();
     ASSERT_TRUE(form->close());
-    TMainForm& again = h.Make();
+    Ui::TMainForm& again = h.Make();
     EXPECT_EQ(again.Editor->font().family(), "テスト書体");
     EXPECT_EQ(again.Editor->font().pointSize(), 21);
     EXPECT_EQ(again.ListBox->font().family(), "テスト書体");

@@ -4,7 +4,7 @@
 #include <QTextCursor>
 
 #include "core/conversionset.h"
-#include "formfixture.h"
+#include "tests/widget/formfixture.h"
 
 using namespace Testing;
 
@@ -38,7 +38,7 @@ int Widest(const std::vector<std::u16string>& rows) {
 TEST(GetCommand, ShowingTheWindowFillsBothListsFromTheClipboard) {
     FormHarness h;
     h.clipboard.text = u"  Varnopile ﾊﾟｿｺﾝ ひらがな ＡＢＣ\r\n";
-    TMainForm& form = h.Make();
+    Ui::TMainForm& form = h.Make();
     EXPECT_EQ(form.ListBox->count(), 0);  // nothing before the window is shown
     ASSERT_TRUE(ShowAndActivate(form));
     EXPECT_EQ(Rows(form.ListBoxK), Labels());
@@ -71,7 +71,7 @@ TEST(GetCommand, WhatTheClipboardHoldsDecidesWhetherAnythingChanges) {
         SCOPED_TRACE(c.name);
         FormHarness h;
         h.clipboard.text = u"Old Text";
-        TMainForm& form = h.Make();
+        Ui::TMainForm& form = h.Make();
         ASSERT_TRUE(ShowAndActivate(form));
         // The user picks row 4 and edits.
         form.ListBoxK->setCurrentRow(4);
@@ -109,7 +109,7 @@ TEST(GetCommand, WhatTheClipboardHoldsDecidesWhetherAnythingChanges) {
 TEST(GetCommand, WhitespaceOnlyGivesSixEmptyRowsAndNoExtent) {
     FormHarness h;
     h.clipboard.text = u"\t \r\n ";
-    TMainForm& form = h.Make();
+    Ui::TMainForm& form = h.Make();
     ASSERT_TRUE(ShowAndActivate(form));
     EXPECT_EQ(Rows(form.ListBox), std::vector<std::u16string>(6));
     EXPECT_EQ(form.ListBox->HorizontalExtent(), 0);
@@ -119,7 +119,7 @@ TEST(GetCommand, WhitespaceOnlyGivesSixEmptyRowsAndNoExtent) {
 TEST(GetCommand, EditorEqualToTheNewVariantIsLeftAlone) {
     FormHarness h;
     h.clipboard.text = u"line one\nline two";
-    TMainForm& form = h.Make();
+    Ui::TMainForm& form = h.Make();
     ASSERT_TRUE(ShowAndActivate(form));
     QTextCursor cursor = form.Editor->textCursor();
     cursor.setPosition(3);
@@ -137,7 +137,7 @@ TEST(GetCommand, LongTextScrollsTheResultListSideways) {
     std::u16string text;
     while (text.size() < 20000) text += u"ｶﾀｶﾅとひらがなと Latin ＦＵＬＬ ";
     h.clipboard.text = text;
-    TMainForm& form = h.Make();
+    Ui::TMainForm& form = h.Make();
     ASSERT_TRUE(ShowAndActivate(form));
     const auto rows = Rows(form.ListBox);
     ASSERT_EQ(rows[0].size(), 16384u);  // cut at the source limit
@@ -154,7 +154,7 @@ TEST(GetCommand, LongTextScrollsTheResultListSideways) {
 TEST(GetCommand, AListThatRefusesARowStopsTheCommandThere) {
     FormHarness h;
     h.clipboard.text = u"first";
-    TMainForm& form = h.Make();
+    Ui::TMainForm& form = h.Make();
     ASSERT_TRUE(ShowAndActivate(form));
     form.Editor->setFocus();
     QTest::keyClicks(form.Editor, "?");

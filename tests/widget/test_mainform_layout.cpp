@@ -5,7 +5,7 @@
 #include <QSignalSpy>
 #include <QToolTip>
 
-#include "formfixture.h"
+#include "tests/widget/formfixture.h"
 
 using namespace Testing;
 
@@ -14,13 +14,14 @@ namespace {
 struct LayoutFixture : ::testing::Test {
     TempDir data;
     RecordingErrorDisplay errors;
-    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<Ui::TMainForm> form;
 
     void SetUp() override {
-        MainFormServices s;
+        Ui::MainFormServices s;
         s.dataFolder = data.Path() + "/";
+        s.errorDisplay = &errors;
         s.menuFont = TestMenuFont();
-        form = std::make_unique<TMainForm>(s);
+        form = std::make_unique<Ui::TMainForm>(s);
     }
     QRect Geo(QWidget* w) { return w->geometry(); }
 };

@@ -2,7 +2,7 @@
 
 #include <QTextCursor>
 
-#include "formfixture.h"
+#include "tests/widget/formfixture.h"
 
 using namespace Testing;
 
@@ -10,15 +10,15 @@ namespace {
 
 struct Selecting : ::testing::Test {
     FormHarness h;
-    TMainForm* form = nullptr;
+    Ui::TMainForm* form = nullptr;
 
     void SetUp() override {
         h.clipboard.text = u"Mixed Text: ﾊﾟｿｺﾝ ひらがな カタカナ ＡＢＣ";
         form = &h.Make();
         ASSERT_TRUE(ShowAndActivate(*form));
     }
-    QPoint RowCenter(TListBox* list, int row) { return list->visualItemRect(list->item(row)).center(); }
-    void Click(TListBox* list, int row) { QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCenter(list, row)); }
+    QPoint RowCenter(Ui::TextList* list, int row) { return list->visualItemRect(list->item(row)).center(); }
+    void Click(Ui::TextList* list, int row) { QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCenter(list, row)); }
     std::u16string Variant(int r) { return form->Data()[static_cast<std::size_t>(r)]; }
     // What the clipboard was last given, without its terminating NUL.
     std::optional<std::u16string> Placed() {
@@ -75,7 +75,7 @@ TEST_F(Selecting, EditsGoOnAClickUnlessTheVariantEqualsTheEditor) {
 }
 
 TEST_F(Selecting, DoubleClickAppliesTheRowThatWasHit) {
-    for (TListBox* list : {form->ListBox, form->ListBoxK}) {
+    for (Ui::TextList* list : {form->ListBox, form->ListBoxK}) {
         for (int row : {2, 4}) {
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, RowCenter(list, row));
             ASSERT_TRUE(Placed());
@@ -141,7 +141,7 @@ TEST_F(Selecting, LabelListTypeAhead) {
 
 TEST(SelectingBeforeAnyText, BackspaceInTheEmptyLabelListReadsNothing) {
     FormHarness h;
-    TMainForm& form = h.Make();
+    Ui::TMainForm& form = h.Make();
     ASSERT_TRUE(ShowAndActivate(form));
     form.Editor->SetText(u"typed");
     form.ListBoxK->setFocus();
@@ -169,7 +169,7 @@ TEST(Apply, PutsTheEditorsExactText) {
         SCOPED_TRACE(c.name);
         FormHarness h;
         h.clipboard.text = c.clipboard;
-        TMainForm& form = h.Make();
+        Ui::TMainForm& form = h.Make();
         ASSERT_TRUE(ShowAndActivate(form));
         form.Editor->setFocus();
         form.Editor->moveCursor(QTextCursor::End);
@@ -186,7 +186,7 @@ TEST(Apply, PutsTheEditorsExactText) {
 
 TEST(Apply, EmptyEditorPutsAnEmptyText) {
     FormHarness h;
-    TMainForm& form = h.Make();  // no text on the clipboard: the lists stay empty
+    Ui::TMainForm& form = h.Make();  // no text on the clipboard: the lists stay empty
     ASSERT_TRUE(ShowAndActivate(form));
     form.TBApply->click();
     ASSERT_TRUE(h.clipboard.block);
@@ -210,7 +210,7 @@ TEST(Apply, FailuresAreShownAndChangeNothingInTheWindow) {
         SCOPED_TRACE(c.name);
         FormHarness h;
         h.clipboard.text = u"Keep Me";
-        TMainForm& form = h.Make();
+        Ui::TMainForm& form = h.Make();
         ASSERT_TRUE(ShowAndActivate(form));
         const auto rows = Rows(form.ListBox);
         c.arrange(h.clipboard);

@@ -4,8 +4,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "formfixture.h"
-#include "tormvale/settingsstore.h"
+#include "tests/widget/formfixture.h"
+#include "util/errors.h"
+#include "util/settingsstore.h"
 
 using namespace Testing;
 
@@ -44,10 +45,10 @@ std::u16string TenLines(const QString& face, int size, const QRect& frame) {
 
 TEST(Settings, FirstRunUsesTheMenuFontAndTheFirstCloseWritesTenLines) {
     FormHarness h;
-    TMainForm& form = h.Make();
+    Ui::TMainForm& form = h.Make();
     EXPECT_EQ(form.Editor->font().family(), TestMenuFont().family());
     EXPECT_EQ(form.Editor->font().pointSize(), TestMenuFont().pointSize());
-    for (TListBox* list : {form.ListBox, form.ListBoxK}) {
+    for (Ui::TextList* list : {form.ListBox, form.ListBoxK}) {
         EXPECT_EQ(list->font().family(), TestMenuFont().family());
         EXPECT_EQ(list->font().pointSize(), 10);
         EXPECT_EQ(list->ItemHeight(), 22);
@@ -71,7 +72,7 @@ TEST(Settings, StoredFontAndBoundsAreAppliedAndWrittenBackInPlace) {
     WriteBytes(h.SettingsPath(),
                Utf16File(u"; mine\r\n[Other]\r\nKeep=1\r\n[font]\r\nNAME = テスト書体\r\nSize=0x0E\r\n"
                          u"[Window]\r\nTop=100\r\nLeft=120\r\nHeight=300\r\nWidth=400\r\n"));
-    TMainForm& form = h.Make();
+    Ui::TMainForm& form = h.Make();
     EXPECT_EQ(form.Editor->font().family(), "テスト書体");
     EXPECT_EQ(form.Editor->font().pointSize(), 14);
     EXPECT_EQ(form.ListBox->font().family(), "テスト書体");
@@ -90,7 +91,7 @@ TEST(Settings, StoredFontAndBoundsAreAppliedAndWrittenBackInPlace) {
 TEST(Settings, AnEmptyNameKeepsTheDesignedFace) {
     FormHarness h;
     WriteBytes(h.SettingsPath(), Utf16File(u"[Font]\r\nName=\r\nSize=12\r\n"));
-    TMainForm& form = h.Make();
+    Ui::TMainForm& form = h.Make();
     EXPECT_EQ(form.Editor->font().family(), "ＭＳ Ｐゴシック");
     EXPECT_EQ(form.Editor->font().pointSize(), 12);
     EXPECT_EQ(form.ListBox->font().family(), "ＭＳ Ｐゴシック");
@@ -102,7 +103,7 @@ TEST(Settings, AnEmptyNameKeepsTheDesignedFace) {
 TEST(Settings, BoundsOnNoMonitorComeBackCentredOnThePrimary) {
     FormHarness h;
     WriteBytes(h.SettingsPath(), Utf16File(u"[Window]\r\nTop=5000\r\nLeft=-7000\r\nHeight=300\r\nWidth=400\r\n"));
-    TMainForm& form = h.Make();
+    Ui::TMainForm& form = h.Make();
     // 1920 × 1080 with the 40-pixel taskbar given back: (1920 − 400) / 2, (1080 − 300) / 2.
     EXPECT_EQ(form.frameGeometry(), QRect(760, 390, 400, 300));
 }
@@ -111,7 +112,7 @@ TEST(Settings, AnUnreadableFileStopsCreationButTheWindowOpens) {
     FormHarness h;
     WriteBytes(h.SettingsPath(), Utf16File(u"[Font]\r\nName=テスト書体\r\nSize=20\r\n"));
     ASSERT_EQ(::chmod(h.SettingsPath().c_str(), 0), 0);
-    TMainForm& form = h.Make();
+    Ui::TMainForm& form = h.Make();
     ASSERT_EQ(h.errors.shown.size(), 1);
     // The message ends in a space, so no full stop is added.
     EXPECT_EQ(h.errors.shown[0], QString::fromStdString("ファイル " + h.SettingsPath() + " は開けません。 ") +
@@ -132,7 +133,7 @@ TEST(Settings, AReadOnlyFileKeepsTheWindowOpenOnEveryClose) {
     const std::string original = Utf16File(u"[Font]\r\nName=テスト書体\r\nSize=13\r\n");
     WriteBytes(h.SettingsPath(), original);
     ASSERT_EQ(::chmod(h.SettingsPath().c_str(), 0444), 0);
-    TMainForm& form = h.Make();
+    Ui::TMainForm& form = h.Make();
     ASSERT_TRUE(ShowAndActivate(form));
     const QString expected = QString::fromStdString("ファイル \"" + h.SettingsPath() + "\" を作成できません。") +
                              QString::fromStdU16String(Tormvale::SystemErrorText(EACCES)) + ".";
@@ -151,7 +152,7 @@ TEST(Settings, AReadOnlyFileKeepsTheWindowOpenOnEveryClose) {
 
 TEST(Settings, TheCloseButtonSavesLikeTheCloseBox) {
     FormHarness h;
-    TMainForm& form = h.Make();
+    Ui::TMainForm& form = h.Make();
     ASSERT_TRUE(ShowAndActivate(form));
     form.TBClose->click();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !form.isVisible(); }, 2000));
@@ -162,7 +163,7 @@ TEST(Settings, ARestartBringsBackTheSameBoundsAndFontWithoutCreep) {
     FormHarness h;
     QRect frame;
     {
-        TMainForm& form = h.Make();
+        Ui::TMainForm& form = h.Make();
         ASSERT_TRUE(ShowAndActivate(form));
         form.setGeometry(200, 150, 500, 420);
         QFont f = form.Editor->font();
@@ -174,7 +175,7 @@ TEST(Settings, ARestartBringsBackTheSameBoundsAndFontWithoutCreep) {
     }
     const std::string first = ReadBytes(h.SettingsPath());
     for (int run = 0; run < 3; ++run) {
-        TMainForm& form = h.Make();
+        Ui::TMainForm& form = h.Make();
         ASSERT_TRUE(ShowAndActivate(form));
         EXPECT_EQ(form.frameGeometry(), frame) << "run " << run;
         EXPECT_EQ(form.Editor->font().family(), "テスト書体");
@@ -197,7 +198,7 @@ TEST(Settings, MinimisedSavesTheRestoredBoundsMaximisedTheMaximisedOnes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         FormHarness h;
-        TMainForm& form = h.Make();
+        Ui::TMainForm& form = h.Make();
         ASSERT_TRUE(ShowAndActivate(form));
         form.setGeometry(210, 220, 450, 380);
         const QRect normal = form.frameGeometry();
@@ -210,7 +211,7 @@ TEST(Settings, MinimisedSavesTheRestoredBoundsMaximisedTheMaximisedOnes) {
                         ini.ReadInteger(u"Window", u"Width", -1), ini.ReadInteger(u"Window", u"Height", -1)),
                   expected);
         // The next run opens in the normal state on those bounds.
-        TMainForm& again = h.Make();
+        Ui::TMainForm& again = h.Make();
         ASSERT_TRUE(ShowAndActivate(again));
         EXPECT_FALSE(again.isMaximized());
         EXPECT_EQ(again.frameGeometry(), expected);
@@ -222,15 +223,15 @@ TEST(Settings, StoredSizesTooSmallToGrabAreRaisedToTheMinimum) {
         const char16_t* size;
         QSize expected;
     } cases[] = {
-        {u"Height=0\r\nWidth=-5\r\n", QSize(TMainForm::MinimumOuterWidth, TMainForm::MinimumOuterHeight)},
-        {u"Height=38\r\nWidth=135\r\n", QSize(TMainForm::MinimumOuterWidth, TMainForm::MinimumOuterHeight)},
+        {u"Height=0\r\nWidth=-5\r\n", QSize(Ui::TMainForm::MinimumOuterWidth, Ui::TMainForm::MinimumOuterHeight)},
+        {u"Height=38\r\nWidth=135\r\n", QSize(Ui::TMainForm::MinimumOuterWidth, Ui::TMainForm::MinimumOuterHeight)},
         {u"Height=39\r\nWidth=136\r\n", QSize(136, 39)},
-        {u"Height=$FFFFFFFF\r\nWidth=400\r\n", QSize(400, TMainForm::MinimumOuterHeight)},
+        {u"Height=$FFFFFFFF\r\nWidth=400\r\n", QSize(400, Ui::TMainForm::MinimumOuterHeight)},
     };
     for (const auto& c : cases) {
         FormHarness h;
         WriteBytes(h.SettingsPath(), Utf16File(u"[Window]\r\nTop=10\r\nLeft=10\r\n" + std::u16string(c.size)));
-        TMainForm& form = h.Make();
+        Ui::TMainForm& form = h.Make();
         EXPECT_EQ(form.frameGeometry().size(), c.expected);
     }
 }

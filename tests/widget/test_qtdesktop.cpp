@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QWidget>
 
-#include "qtdesktop.h"
+#include "platform/qtdesktop.h"
 
 using Platform::QtDesktopGeometry;
 using Platform::QtWindowHandle;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "formfixture.h"
-#include "rowdelegate.h"
+#include "tests/widget/formfixture.h"
+#include "ui/rowdelegate.h"
 
 #include <QScrollBar>
 
@@ -19,7 +19,7 @@ TEST(RowDelegate, RowsShowOnOneLineWithMarksForBreaksAndControls) {
         {"\u3000\u00A0ｶﾞ", "\u3000\u00A0ｶﾞ"},  // everything printable passes as it is
         {"", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(RowDelegate::DisplayText(c.row), c.shown) << c.row.toStdString();
+    for (const auto& c : cases) EXPECT_EQ(Ui::RowDelegate::DisplayText(c.row), c.shown) << c.row.toStdString();
 }
 
 TEST(RowDelegate, ALongRowPaintsWhereverItIsScrolled) {
@@ -27,7 +27,7 @@ TEST(RowDelegate, ALongRowPaintsWhereverItIsScrolled) {
     std::u16string text;
     while (text.size() < 16000) text += u"𠮷野家\t";  // surrogate pairs throughout
     h.clipboard.text = text;
-    TMainForm& form = h.Make();
+    Ui::TMainForm& form = h.Make();
     ASSERT_TRUE(Testing::ShowAndActivate(form));
     QScrollBar* bar = form.ListBox->horizontalScrollBar();
     ASSERT_GT(bar->maximum(), 0);

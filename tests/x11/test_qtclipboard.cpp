@@ -16,9 +16,9 @@
 #include <string>
 
 #include "core/takeclipboardtext.h"
-#include "qtclipboard.h"
-#include "tormvale/clipboard.h"
-#include "tormvale/text.h"
+#include "platform/qtclipboard.h"
+#include "util/clipboard.h"
+#include "util/text.h"
 
 using namespace std::string_literals;
 

@@ -28,21 +28,21 @@ public:
 };
 
 // Settings file: cannot be opened, cannot be created, or a write failed part-way.
-class EFOpenError : public Exception {
+class FileOpenError : public Exception {
 public:
     using Exception::Exception;
 };
-class EFCreateError : public Exception {
+class FileCreateError : public Exception {
 public:
     using Exception::Exception;
 };
-class EWriteError : public Exception {
+class StreamWriteError : public Exception {
 public:
     using Exception::Exception;
 };
 
 // A list control refused a row.
-class EListError : public Exception {
+class ListInsertError : public Exception {
 public:
     using Exception::Exception;
 };

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core/conversionset.h"
-#include "tormvale/text.h"
+#include "util/text.h"
 
 namespace fs = std::filesystem;
 using namespace Varnopile;
@@ -42,7 +42,7 @@ protected:
     // args are passed to the shell as written.
     Result Run(const std::string& args, const std::string& input = "") {
         WriteFile(dir_ / "stdin", input);
-        const std::string command = "cd '" + dir_.string() + "' && '" VARNOPILE_BINARY_DIR "/tools/varnopile-convert' " +
+        const std::string command = "cd '" + dir_.string() + "' && '" VARNOPILE_CONVERT "' " +
                                     args + " < stdin > stdout 2> stderr";
         const int raw = std::system(command.c_str());
         Result r;

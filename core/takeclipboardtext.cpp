@@ -1,4 +1,4 @@
-#include "takeclipboardtext.h"
+#include "core/takeclipboardtext.h"
 
 namespace Varnopile {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "tormvale/clipboard.h"
+#include "util/clipboard.h"
 
 namespace Varnopile {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "tormvale/mappings.h"
+#include "util/mappings.h"
 
 namespace Varnopile {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The settings file: sections of key=value lines, read with the byte-order-mark rules and saved as
-// UTF-16 little-endian with CR LF line ends. Failures are thrown as EFOpenError, EFCreateError and
-// EWriteError (tormvale/errors.h).
+// UTF-16 little-endian with CR LF line ends. Failures are thrown as FileOpenError, FileCreateError and
+// StreamWriteError (util/errors.h).
 #include <cstdint>
 #include <string>
 #include <string_view>
