@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the program and the tests need; only those missing.
+# Installs the Debian packages the build, the program, the tests and the packaging need; only those
+# missing. CPack's Debian generator calls `file` and dpkg-shlibdeps.
 set -euo pipefail
 
 packages=(
@@ -9,7 +10,7 @@ packages=(
   unicode-data
   xvfb xauth x11-utils xclip xdotool imagemagick
   fonts-noto-cjk
-  dpkg-dev desktop-file-utils appstream
+  dpkg-dev file desktop-file-utils appstream
 )
 if [ "${VARNOPILE_EXTRA_PACKAGES:-}" ]; then
   # shellcheck disable=SC2206

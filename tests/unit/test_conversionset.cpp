@@ -102,3 +102,30 @@ TEST(ConversionSet, HalfWidthCapacity) {
         std::u16string(voicedCount + 1, u'ガ') + std::u16string(SourceLimit - voicedCount - 1, u'ア');
     EXPECT_EQ(BuildConversionSet(over1)[2], u"") << "one more voiced katakana overflows";
 }
+
+// The case conversions work eight units a step with a plain loop for the tail: every length up to
+// 40 (five steps and every tail) with each neighbour of the letter ranges at every position, against
+// a unit-by-unit reference.
+TEST(ConversionSet, CaseConversionsAgreeWithAPlainReferenceAtEveryLengthAndPosition) {
+    const char16_t around[] = {0x0000, 0x0040, u'A', u'M', u'Z', 0x005B, 0x0060, u'a', u'z', 0x007B,
+                               0x00C0, 0x0141, 0xFF21, 0xFF41, 0xFFFF};
+    auto reference = [](std::u16string s, char16_t first, char16_t last, int delta) {
+        for (char16_t& u : s)
+            if (u >= first && u <= last) u = static_cast<char16_t>(u + delta);
+        return s;
+    };
+    for (std::size_t length = 0; length <= 40; ++length) {
+        for (const char16_t filler : {u'@', u'q', u'Q'}) {
+            for (std::size_t at = 0; at < std::max<std::size_t>(length, 1); ++at) {
+                for (const char16_t unit : around) {
+                    std::u16string text(length, filler);
+                    if (length > 0) text[at] = unit;
+                    SCOPED_TRACE(testing::Message() << "length " << length << ", filler " << char(filler)
+                                                    << ", unit " << std::hex << int(unit) << " at " << std::dec << at);
+                    ASSERT_EQ(MapLowerCase(text), reference(text, u'A', u'Z', 0x20));
+                    ASSERT_EQ(MapUpperCase(text), reference(text, u'a', u'z', -0x20));
+                }
+            }
+        }
+    }
+}
