@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Soak: 1000 rounds of Get, a row picked with the keyboard, Apply, while another client keeps
-# replacing the clipboard. The program must survive, every clipboard text must be one the
+# Soak: up to 1000 rounds of Get, a row picked with the keyboard, Apply, while another client keeps
+# replacing the clipboard, for at most ROUNDS_S seconds and no fewer than MIN_ROUNDS rounds (a loaded
+# or instrumented machine runs fewer rounds in the time; what is judged is each round, not the pace). The program must survive, every clipboard text must be one the
 # conversions can make from a text the other client placed, and resident memory must level off.
 . "$(dirname "$0")/lib.sh"
 start_xvfb
 CONVERT=$VARNOPILE_BINARY_DIR/tools/varnopile-convert
 VARIANTS=(lower upper halfwidth fullwidth katakana hiragana)
 ROUNDS=1000
-LIMIT_S=270  # under ctest's 300 s, so that a slow run fails with its own message
+MIN_ROUNDS=200
+ROUNDS_S=200  # rounds stop here; the quiet checks after them fit in ctest's 300 s
+LIMIT_S=270   # writer's bound
 WRITER_MAX=2000
 t_start=$(date +%s)
 
@@ -92,7 +95,10 @@ round_ok() {
 
 applied=0 overtaken=0 rss100=
 for ((k = 1; k <= ROUNDS; k++)); do
-  (( $(date +%s) - t_start < LIMIT_S )) || fail "only $((k - 1)) rounds in ${LIMIT_S} s"
+  if (( $(date +%s) - t_start >= ROUNDS_S )); then
+    [ "$k" -gt "$MIN_ROUNDS" ] || fail "only $((k - 1)) rounds in ${ROUNDS_S} s"
+    break
+  fi
   row=$((k % 6))
   round_begun=$(begun)
   round_input "$row"
@@ -108,9 +114,10 @@ done
 kill "$writer_pid" 2>/dev/null; wait "$writer_pid" 2>/dev/null
 t_end=$(date +%s)
 rss_end=$(rss)
-echo "$ROUNDS rounds in $((t_end - t_start)) s; writer texts: $(begun); applied: $applied, overtaken: $overtaken"
-echo "VmRSS after 100 rounds: $rss100 kB, after $ROUNDS: $rss_end kB"
-[ "$overtaken" -lt $((ROUNDS / 2)) ] || fail "most rounds ended only by the writer's texts: Apply seems to do nothing"
+rounds=$((applied + overtaken))
+echo "$rounds rounds in $((t_end - t_start)) s; writer texts: $(begun); applied: $applied, overtaken: $overtaken"
+echo "VmRSS after 100 rounds: $rss100 kB, after $rounds: $rss_end kB"
+[ "$overtaken" -lt $((rounds / 2)) ] || fail "most rounds ended only by the writer's texts: Apply seems to do nothing"
 # AddressSanitizer holds freed blocks back (256 MB by default) to catch late uses, so resident
 # memory under it says nothing about ours; its leak check at exit stands in there.
 if [ "${VARNOPILE_SANITIZED:-0}" = 1 ]; then
