@@ -4,16 +4,19 @@
 #include <xcb/xcb.h>
 
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QStringList>
 #include <QtGui/qguiapplication_platform.h>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "util/errors.h"
 
@@ -42,30 +45,159 @@ QString FirstTextFormat(const QMimeData& data) {
 
 }  // namespace
 
-// Asks a foreign CLIPBOARD owner for TARGETS on a private connection: Qt's own connection hands
-// every event to Qt, and Qt would wait 5 s per request.
-class QtClipboardBackend::OwnerProbe {
+// Reads a foreign CLIPBOARD owner's text on a private connection: Qt's own connection hands every
+// event to Qt, and Qt waits seconds per request, and per incremental transfer.
+class QtClipboardBackend::ForeignReader {
 public:
-    explicit OwnerProbe(int timeoutMs) : timeoutMs_(timeoutMs) {}
-    ~OwnerProbe() {
+    enum class Outcome {
+        AskQt,     // no X connection of ours, or the clipboard is our own
+        Read,      // the snapshot holds what the clipboard offers
+        NoAnswer,  // the owner did not answer, or stopped part way
+    };
+
+    explicit ForeignReader(int timeoutMs) : timeoutMs_(timeoutMs) {}
+    ~ForeignReader() {
         if (conn_) xcb_disconnect(conn_);
     }
-    OwnerProbe(const OwnerProbe&) = delete;
-    OwnerProbe& operator=(const OwnerProbe&) = delete;
+    ForeignReader(const ForeignReader&) = delete;
+    ForeignReader& operator=(const ForeignReader&) = delete;
 
-    // False only when another client owns the clipboard and did not answer in time.
-    bool OwnerAnswers() {
-        if (!Connected()) return true;
+    Outcome Read(Snapshot& out) {
+        out = {};
+        if (!Connected()) return Outcome::AskQt;
         xcb_get_selection_owner_reply_t* reply =
             xcb_get_selection_owner_reply(conn_, xcb_get_selection_owner(conn_, clipboard_), nullptr);
-        if (!reply) return true;
+        if (!reply) return Outcome::AskQt;
         const xcb_window_t owner = reply->owner;
         std::free(reply);
-        if (owner == XCB_NONE || (owner & ~qtIdMask_) == qtIdBase_) return true;
-        return AnswersTargets();
+        if (owner == XCB_NONE) return Outcome::Read;
+        if ((owner & ~qtIdMask_) == qtIdBase_) return Outcome::AskQt;
+
+        // A fresh requestor each time: a late answer to an earlier attempt goes to a window that
+        // no longer exists and can never be taken for this one's.
+        requestor_ = xcb_generate_id(conn_);
+        const std::uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(conn_, 0, requestor_, root_, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, visual_,
+                          XCB_CW_EVENT_MASK, &events);
+        const Outcome outcome = ReadText(out);
+        xcb_destroy_window(conn_, requestor_);
+        xcb_flush(conn_);
+        return outcome;
     }
 
 private:
+    using Clock = std::chrono::steady_clock;
+    enum class Answer { Given, Refused, Silent };
+    struct Property {
+        xcb_atom_t type = XCB_NONE;
+        std::string bytes;
+    };
+
+    Outcome ReadText(Snapshot& out) {
+        // The owner has one time-out for both answers; only the pieces of an incremental
+        // transfer get one each.
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
+        Property targets;
+        switch (Convert(targets_, deadline, targets)) {
+        case Answer::Silent: return Outcome::NoAnswer;
+        case Answer::Refused: return Outcome::Read;  // lists no formats, so offers no text
+        case Answer::Given: break;
+        }
+        const std::size_t count = targets.bytes.size() / sizeof(xcb_atom_t);
+        std::vector<xcb_atom_t> offered(count);
+        std::memcpy(offered.data(), targets.bytes.data(), count * sizeof(xcb_atom_t));
+        for (const xcb_atom_t target : textTargets_) {
+            if (target == XCB_NONE || std::find(offered.begin(), offered.end(), target) == offered.end()) continue;
+            out.hasText = true;
+            Property text;
+            const Answer answer = Convert(target, deadline, text);
+            if (answer == Answer::Silent) return Outcome::NoAnswer;
+            if (answer == Answer::Refused) continue;
+            out.text = Decode(text);
+            break;
+        }
+        return Outcome::Read;
+    }
+
+    // Asks the owner for the clipboard as target and takes the property it answers with, piece by
+    // piece when it sends it incrementally.
+    Answer Convert(xcb_atom_t target, Clock::time_point deadline, Property& got) {
+        xcb_convert_selection(conn_, requestor_, clipboard_, target, property_, XCB_CURRENT_TIME);
+        xcb_flush(conn_);
+        xcb_generic_event_t* event = WaitFor(deadline, [&](xcb_generic_event_t* e) {
+            const auto* n = reinterpret_cast<xcb_selection_notify_event_t*>(e);
+            return (e->response_type & 0x7f) == XCB_SELECTION_NOTIFY && n->requestor == requestor_ &&
+                   n->target == target;
+        });
+        if (!event) return Answer::Silent;
+        const xcb_atom_t property = reinterpret_cast<xcb_selection_notify_event_t*>(event)->property;
+        std::free(event);
+        if (property == XCB_NONE) return Answer::Refused;
+        if (!TakeProperty(got)) return Answer::Silent;
+        if (got.type != incr_) return Answer::Given;
+
+        // Taking the INCR property asked for the first piece; taking each piece asks for the next,
+        // and an empty one ends the transfer.
+        got.bytes.clear();
+        for (;;) {
+            event = WaitFor(Clock::now() + std::chrono::milliseconds(timeoutMs_), [&](xcb_generic_event_t* e) {
+                const auto* n = reinterpret_cast<xcb_property_notify_event_t*>(e);
+                return (e->response_type & 0x7f) == XCB_PROPERTY_NOTIFY && n->window == requestor_ &&
+                       n->atom == property_ && n->state == XCB_PROPERTY_NEW_VALUE;
+            });
+            if (!event) return Answer::Silent;
+            std::free(event);
+            Property piece;
+            if (!TakeProperty(piece, got.bytes.size())) return Answer::Silent;
+            if (piece.bytes.empty()) return Answer::Given;
+            got.type = piece.type;
+            got.bytes += piece.bytes;
+            if (got.bytes.size() >= MaxTextBytes) return Answer::Given;  // the rest is dropped
+        }
+    }
+
+    // Reads and deletes our property, at most what still fits under the limit after `have` bytes.
+    bool TakeProperty(Property& got, std::size_t have = 0) {
+        const std::size_t room = MaxTextBytes > have ? MaxTextBytes - have : 0;
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(
+            conn_,
+            xcb_get_property(conn_, 1, requestor_, property_, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                             static_cast<std::uint32_t>((room + 3) / 4)),
+            nullptr);
+        if (!reply) return false;
+        got.type = reply->type;
+        const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply));
+        got.bytes.assign(static_cast<const char*>(xcb_get_property_value(reply)), std::min(length, room));
+        std::free(reply);
+        return true;
+    }
+
+    std::u16string Decode(const Property& p) const {
+        // STRING is Latin-1 by definition; so is compound text that stays within Latin-1. Everything
+        // else we ask for is UTF-8.
+        const bool latin1 = p.type == XCB_ATOM_STRING || p.type == text_ || p.type == compoundText_;
+        const auto size = static_cast<qsizetype>(p.bytes.size());
+        const QString text =
+            latin1 ? QString::fromLatin1(p.bytes.data(), size) : QString::fromUtf8(p.bytes.data(), size);
+        return text.toStdU16String();
+    }
+
+    // The first event that matches, or null when the deadline passes first; other events are
+    // dropped (this connection exists only for these requests).
+    template <typename Match>
+    xcb_generic_event_t* WaitFor(Clock::time_point deadline, Match matches) {
+        for (;;) {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(conn_)) {
+                if (matches(event)) return event;
+                std::free(event);
+            }
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0 || xcb_connection_has_error(conn_)) return nullptr;
+            pollfd fd{xcb_get_file_descriptor(conn_), POLLIN, 0};
+            ::poll(&fd, 1, static_cast<int>(left));
+        }
+    }
+
     bool Connected() {
         if (conn_ && xcb_connection_has_error(conn_)) {
             xcb_disconnect(conn_);
@@ -99,8 +231,14 @@ private:
         visual_ = it.data->root_visual;
         clipboard_ = Atom(c, "CLIPBOARD");
         targets_ = Atom(c, "TARGETS");
-        property_ = Atom(c, "VARNOPILE_OWNER_PROBE");
-        if (!clipboard_ || !targets_ || !property_) {
+        incr_ = Atom(c, "INCR");
+        property_ = Atom(c, "VARNOPILE_CLIPBOARD");
+        text_ = Atom(c, "TEXT");
+        compoundText_ = Atom(c, "COMPOUND_TEXT");
+        // The text targets in the order we prefer them: Unicode first.
+        textTargets_ = {Atom(c, "UTF8_STRING"), Atom(c, "text/plain;charset=utf-8"), XCB_ATOM_STRING, text_,
+                        Atom(c, "text/plain"), compoundText_};
+        if (!clipboard_ || !targets_ || !incr_ || !property_) {
             xcb_disconnect(c);
             return false;
         }
@@ -116,49 +254,25 @@ private:
         return atom;
     }
 
-    bool AnswersTargets() {
-        // A fresh requestor each time: a late answer to an earlier probe goes to a window that no
-        // longer exists and can never be taken for this one's.
-        const xcb_window_t requestor = xcb_generate_id(conn_);
-        xcb_create_window(conn_, 0, requestor, root_, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, visual_, 0,
-                          nullptr);
-        xcb_convert_selection(conn_, requestor, clipboard_, targets_, property_, XCB_CURRENT_TIME);
-        xcb_flush(conn_);
-
-        bool answered = false;
-        QElapsedTimer clock;
-        clock.start();
-        while (!answered) {
-            while (xcb_generic_event_t* event = xcb_poll_for_event(conn_)) {
-                if ((event->response_type & 0x7f) == XCB_SELECTION_NOTIFY &&
-                    reinterpret_cast<xcb_selection_notify_event_t*>(event)->requestor == requestor)
-                    answered = true;  // a refusal (property None) is an answer too
-                std::free(event);
-            }
-            const qint64 left = timeoutMs_ - clock.elapsed();
-            if (answered || left <= 0 || xcb_connection_has_error(conn_)) break;
-            pollfd fd{xcb_get_file_descriptor(conn_), POLLIN, 0};
-            ::poll(&fd, 1, static_cast<int>(left));
-        }
-        xcb_destroy_window(conn_, requestor);
-        xcb_flush(conn_);
-        return answered;
-    }
-
     int timeoutMs_;
     bool tried_ = false;
     xcb_connection_t* conn_ = nullptr;
     xcb_window_t root_ = XCB_NONE;
     xcb_visualid_t visual_ = 0;
+    xcb_window_t requestor_ = XCB_NONE;
     xcb_atom_t clipboard_ = XCB_NONE;
     xcb_atom_t targets_ = XCB_NONE;
+    xcb_atom_t incr_ = XCB_NONE;
     xcb_atom_t property_ = XCB_NONE;
+    xcb_atom_t text_ = XCB_NONE;
+    xcb_atom_t compoundText_ = XCB_NONE;
+    std::vector<xcb_atom_t> textTargets_;
     std::uint32_t qtIdBase_ = 0;
     std::uint32_t qtIdMask_ = 0;
 };
 
 QtClipboardBackend::QtClipboardBackend(Tormvale::WindowId applicationWindow, int ownerTimeoutMs)
-    : probe_(std::make_unique<OwnerProbe>(ownerTimeoutMs)), applicationWindow_(applicationWindow) {}
+    : reader_(std::make_unique<ForeignReader>(ownerTimeoutMs)), applicationWindow_(applicationWindow) {}
 
 QtClipboardBackend::~QtClipboardBackend() = default;
 
@@ -168,9 +282,17 @@ bool QtClipboardBackend::Open(Tormvale::WindowId window) {
         lastError_ = EBUSY;
         return false;
     }
-    if (!probe_->OwnerAnswers()) {
+    Snapshot snapshot;
+    switch (reader_->Read(snapshot)) {
+    case ForeignReader::Outcome::NoAnswer:
         lastError_ = ETIMEDOUT;
         return false;
+    case ForeignReader::Outcome::Read:
+        snapshot_ = std::move(snapshot);
+        break;
+    case ForeignReader::Outcome::AskQt:
+        snapshot_.reset();
+        break;
     }
     held_ = true;
     holder_ = window;
@@ -181,15 +303,33 @@ bool QtClipboardBackend::Close() {
     const bool wasHeld = held_;
     held_ = false;
     holder_ = 0;
+    snapshot_.reset();
     return wasHeld;
 }
 
+const QtClipboardBackend::Snapshot* QtClipboardBackend::Foreign() {
+    if (held_) return snapshot_ ? &*snapshot_ : nullptr;
+    // Asked without an open: read afresh, and an owner that does not answer offers nothing.
+    switch (reader_->Read(loose_)) {
+    case ForeignReader::Outcome::AskQt:
+        return nullptr;
+    case ForeignReader::Outcome::NoAnswer:
+        loose_ = {};
+        break;
+    case ForeignReader::Outcome::Read:
+        break;
+    }
+    return &loose_;
+}
+
 bool QtClipboardBackend::IsTextAvailable() {
+    if (const Snapshot* foreign = Foreign()) return foreign->hasText;
     const QMimeData* data = SystemClipboard()->mimeData(QClipboard::Clipboard);
     return data && (data->hasText() || !FirstTextFormat(*data).isEmpty());
 }
 
 std::optional<std::u16string> QtClipboardBackend::GetUnicodeText() {
+    if (const Snapshot* foreign = Foreign()) return foreign->text;
     const QMimeData* data = SystemClipboard()->mimeData(QClipboard::Clipboard);
     if (!data) return std::nullopt;
     QString text;
@@ -203,6 +343,8 @@ std::optional<std::u16string> QtClipboardBackend::GetUnicodeText() {
     return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
 }
 
+// Qt gives the selection up with a round trip, so the next open sees the clipboard emptied rather
+// than reading the owner we replace.
 void QtClipboardBackend::Empty() { SystemClipboard()->clear(QClipboard::Clipboard); }
 
 bool QtClipboardBackend::AllocateBlock(std::size_t) {

@@ -1,9 +1,11 @@
 #pragma once
-// The system clipboard through QClipboard (X11 and Wayland). Open and close are only our own
-// count of who holds it: another X client cannot lock the clipboard, but its owner can stop
-// answering, and QClipboard then blocks the window 5 s per request. So on X11 an open first asks
-// a foreign owner for its targets on a connection of our own, and an owner that does not answer
-// in time counts as holding the clipboard; the retry rules then bound the wait.
+// The system clipboard (X11 and Wayland). Open and close are only our own count of who holds it:
+// another X client cannot lock the clipboard, but its owner can stop answering, or answer part of
+// the way, and QClipboard then blocks the window for seconds per request. So on X11 an open reads
+// a foreign owner's text on a connection of our own, each answer (and each piece of an incremental
+// transfer) within the time-out; an owner that does not keep up counts as holding the clipboard,
+// and the retry rules bound the wait. Our own clipboard, the writes and Wayland go through QClipboard.
+#include <cstddef>
 #include <memory>
 
 #include "util/clipboard.h"
@@ -27,9 +29,22 @@ public:
     void Pause(int milliseconds) override;
     Tormvale::WindowId ApplicationWindow() override;
 
+    // A foreign text longer than this is cut here: far more than a Get uses, and a bound on what a
+    // hostile owner can make us hold.
+    static constexpr std::size_t MaxTextBytes = std::size_t{4} << 20;
+
 private:
-    class OwnerProbe;
-    std::unique_ptr<OwnerProbe> probe_;
+    // What an open found on the clipboard of another client (or of none).
+    struct Snapshot {
+        bool hasText = false;
+        std::optional<std::u16string> text;  // nullopt: text offered, but the owner gave none
+    };
+    class ForeignReader;
+    const Snapshot* Foreign();
+
+    std::unique_ptr<ForeignReader> reader_;
+    std::optional<Snapshot> snapshot_;  // while held; none while QClipboard answers
+    Snapshot loose_;
     Tormvale::WindowId applicationWindow_;
     Tormvale::WindowId holder_ = 0;
     bool held_ = false;

@@ -92,14 +92,12 @@ xcb_window_t OwnFromQt(XConnection& x) {
     return ours;
 }
 
-// xclip serving one target from the foreground, for as long as the object lives.
-class Xclip {
+// Another program serving the clipboard from the foreground, for as long as the object lives.
+class ForeignOwner {
 public:
-    Xclip(XConnection& x, const QString& target, const QByteArray& bytes) {
+    ForeignOwner(XConnection& x, const QStringList& command, const QByteArray& bytes) {
         const xcb_window_t before = OwnFromQt(x);
-        process_.start(QStringLiteral("xclip"),
-                       {QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                        QStringLiteral("-t"), target, QStringLiteral("-i")});
+        process_.start(command.front(), command.mid(1));
         process_.write(bytes);
         process_.closeWriteChannel();
         owning_ = QTest::qWaitFor(
@@ -110,7 +108,7 @@ public:
             DeadlineMs);
         SyncQt();
     }
-    ~Xclip() {
+    ~ForeignOwner() {
         process_.kill();
         process_.waitForFinished(DeadlineMs);
     }
@@ -120,6 +118,11 @@ private:
     QProcess process_;
     bool owning_ = false;
 };
+
+QStringList Xclip(const QString& target) {
+    return {QStringLiteral("xclip"), QStringLiteral("-quiet"), QStringLiteral("-selection"),
+            QStringLiteral("clipboard"), QStringLiteral("-t"), target, QStringLiteral("-i")};
+}
 
 // Runs xclip -o with the event loop turning, so that we can answer it.
 QByteArray ReadWithXclip(const QString& target) {
@@ -165,7 +168,7 @@ TEST(QtClipboardBackend, TakesTextOfferedByAnotherProgram) {
     XConnection x;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Xclip owner(x, c.target, c.bytes);
+        ForeignOwner owner(x, Xclip(c.target), c.bytes);
         ASSERT_TRUE(owner.owning()) << "xclip did not take the clipboard";
         CountingBackend backend;
         const Varnopile::TakenText got = Varnopile::TakeClipboardText(backend);
@@ -178,7 +181,7 @@ TEST(QtClipboardBackend, TakesTextOfferedByAnotherProgram) {
 
 TEST(QtClipboardBackend, PutReplacesEverythingAndIsReadable) {
     XConnection x;
-    Xclip picture(x, QStringLiteral("image/png"), Png());
+    ForeignOwner picture(x, Xclip(QStringLiteral("image/png")), Png());
     ASSERT_TRUE(picture.owning());
     CountingBackend backend;
 
@@ -195,6 +198,50 @@ TEST(QtClipboardBackend, PutReplacesEverythingAndIsReadable) {
     const Varnopile::TakenText back = Varnopile::TakeClipboardText(backend);
     EXPECT_TRUE(back.taken);
     EXPECT_EQ(back.text, u"a");
+}
+
+// Owners that stop or die part way count as refused opens; an owner that keeps sending, however
+// slowly, delivers every byte.
+TEST(QtClipboardBackend, ReadsEveryOwnerInBoundedTime) {
+    const QByteArray small = QStringLiteral("ｶﾀｶﾅ かな ABC").toUtf8();
+    const QByteArray large = QStringLiteral("日本語テキストのかたまり、").repeated(60000).toUtf8();  // 2.3 MB
+    constexpr std::size_t kept = Platform::QtClipboardBackend::MaxTextBytes;
+    const auto owner = [](const char* mode, int piece = 4096, int pauseMs = 0) {
+        return QStringList{QStringLiteral(CLIPBOARD_OWNER), QString::fromLatin1(mode), QString::number(piece),
+                           QString::number(pauseMs)};
+    };
+    struct Case {
+        const char* name;
+        QStringList command;
+        QByteArray bytes;
+        bool taken;
+        int pauses;
+    };
+    const Case cases[] = {
+        {"silent after the targets", owner("silent"), small, false, Tormvale::ClipboardAttempts},
+        {"slow INCR that keeps sending", owner("incr", 1, 40), small, true, 0},  // 24 pieces, 40 ms apart
+        {"large INCR", owner("incr", 65536), large, true, 0},
+        {"INCR beyond what we keep", owner("incr", 1 << 18), QByteArray(kept + 65536, 'k'), true, 0},
+        // Refused once; then nobody owns the clipboard, so there is no text.
+        {"INCR that dies after a piece", owner("dies", 4), small, false, 2},
+    };
+    XConnection x;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ForeignOwner serving(x, c.command, c.bytes);
+        ASSERT_TRUE(serving.owning()) << "the owner did not take the clipboard";
+        CountingBackend backend;
+        QElapsedTimer clock;
+        clock.start();
+        const Varnopile::TakenText got = Varnopile::TakeClipboardText(backend);
+        const qint64 ms = clock.elapsed();
+        std::printf("%-32s %6lld ms\n", c.name, static_cast<long long>(ms));
+        EXPECT_LT(ms, 3000) << "the window would hang";
+        EXPECT_EQ(got.taken, c.taken);
+        EXPECT_EQ(got.text, c.taken ? U16(QString::fromUtf8(c.bytes.left(kept))) : u"");
+        EXPECT_EQ(backend.pauses, c.pauses);
+        EXPECT_EQ(Tormvale::ClipboardFor(backend).FOpenRefCount, 0);
+    }
 }
 
 TEST(QtClipboardBackend, SilentOwnerCountsAsRefusedOpens) {
