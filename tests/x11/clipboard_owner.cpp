@@ -53,10 +53,12 @@ int main(int argc, char** argv) {
     xcb_window_t incrTo = XCB_NONE;  // the requestor of the transfer under way
     xcb_atom_t incrProperty = XCB_NONE;
     std::size_t sent = 0, pieces = 0;
-    while (xcb_generic_event_t* e = xcb_wait_for_event(c)) {
+    bool done = false;
+    while (xcb_generic_event_t* e = done ? nullptr : xcb_wait_for_event(c)) {
         const int type = e->response_type & 0x7f;
-        if (type == XCB_SELECTION_CLEAR) return 0;
-        if (type == XCB_SELECTION_REQUEST) {
+        if (type == XCB_SELECTION_CLEAR) {
+            done = true;
+        } else if (type == XCB_SELECTION_REQUEST) {
             const auto& q = *reinterpret_cast<xcb_selection_request_event_t*>(e);
             if (q.target == targets) {
                 const xcb_atom_t list[] = {targets, utf8};
@@ -78,17 +80,21 @@ int main(int argc, char** argv) {
             const auto& p = *reinterpret_cast<xcb_property_notify_event_t*>(e);
             // The requestor deleting the property asks for the next piece.
             if (p.window == incrTo && p.atom == incrProperty && p.state == XCB_PROPERTY_DELETE) {
-                if (mode == "dies" && pieces == 1) return 0;
-                std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
-                const std::size_t n = std::min(piece, text.size() - sent);
-                xcb_change_property(c, XCB_PROP_MODE_REPLACE, incrTo, incrProperty, utf8, 8, n, text.data() + sent);
-                sent += n;
-                ++pieces;
-                if (n == 0) incrTo = XCB_NONE;  // the empty piece ends the transfer
+                done = mode == "dies" && pieces == 1;
+                if (!done) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+                    const std::size_t n = std::min(piece, text.size() - sent);
+                    xcb_change_property(c, XCB_PROP_MODE_REPLACE, incrTo, incrProperty, utf8, 8, n,
+                                        text.data() + sent);
+                    sent += n;
+                    ++pieces;
+                    if (n == 0) incrTo = XCB_NONE;  // the empty piece ends the transfer
+                }
             }
         }
         std::free(e);
         xcb_flush(c);
     }
-    return 1;
+    xcb_disconnect(c);  // gone at once, not only after the exit handlers
+    return 0;
 }
