@@ -52,7 +52,7 @@ public:
     enum class Outcome {
         AskQt,     // no X connection of ours, or the clipboard is our own
         Read,      // the snapshot holds what the clipboard offers
-        NoAnswer,  // the owner did not answer, or stopped part way
+        NoAnswer,  // the owner did not answer for its formats
     };
 
     explicit ForeignReader(int timeoutMs) : timeoutMs_(timeoutMs) {}
@@ -111,7 +111,9 @@ private:
             out.hasText = true;
             Property text;
             const Answer answer = Convert(target, deadline, text);
-            if (answer == Answer::Silent) return Outcome::NoAnswer;
+            // Silent on the data after listing its formats: the owner answers, so the clipboard
+            // opens (an Apply can still replace it), but it gives no text.
+            if (answer == Answer::Silent) return Outcome::Read;
             if (answer == Answer::Refused) continue;
             out.text = Decode(text);
             break;

@@ -3,8 +3,10 @@
 // another X client cannot lock the clipboard, but its owner can stop answering, or answer part of
 // the way, and QClipboard then blocks the window for seconds per request. So on X11 an open reads
 // a foreign owner's text on a connection of our own, each answer (and each piece of an incremental
-// transfer) within the time-out; an owner that does not keep up counts as holding the clipboard,
-// and the retry rules bound the wait. Our own clipboard, the writes and Wayland go through QClipboard.
+// transfer) within the time-out. An owner that does not even list its formats in time counts as
+// holding the clipboard, and the retry rules bound the wait; one that lists them but then stalls or
+// dies part way gives no text, and an Apply can still replace it. Our own clipboard, the writes and
+// Wayland go through QClipboard.
 #include <cstddef>
 #include <memory>
 
