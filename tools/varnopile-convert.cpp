@@ -2,15 +2,20 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/conversionset.h"
+#include "core/streamconvert.h"
 #include "util/text.h"
 
 namespace {
@@ -22,12 +27,15 @@ static_assert(std::size(VariantNames) == std::tuple_size_v<Varnopile::Conversion
 
 constexpr const char* Usage =
     "Usage: varnopile-convert [--to VARIANT] [--utf16] [FILE]\n"
+    "       varnopile-convert --stream --to VARIANT [--utf16] [FILE]\n"
     "Builds the six conversions of FILE (or standard input) as the Get command of Varnopile does:\n"
     "the first 16384 UTF-16 units, trimmed of units up to U+0020 at both ends.\n"
     "\n"
     "  --to VARIANT  write only that variant, with no line end added; VARIANT is one of\n"
     "                lower, upper, halfwidth, fullwidth, katakana, hiragana\n"
     "                (without --to: a JSON array of {\"label\", \"text\"} objects on one line)\n"
+    "  --stream      convert the whole input, of any length, neither cut nor trimmed, writing\n"
+    "                as it reads (needs --to)\n"
     "  --utf16       read, and with --to write, UTF-16 little-endian without a byte-order mark\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
@@ -46,6 +54,7 @@ Failure UsageError(const std::string& what) {
 struct Options {
     std::optional<std::size_t> variant;
     bool utf16 = false;
+    bool stream = false;
     std::optional<std::string> file;  // none: standard input
     bool help = false;
     bool version = false;
@@ -70,6 +79,8 @@ std::optional<Failure> ParseArguments(int argc, char** argv, Options& options) {
             options.version = true;
         } else if (arg == "--utf16") {
             options.utf16 = true;
+        } else if (arg == "--stream") {
+            options.stream = true;
         } else if (arg == "--to" || arg.starts_with("--to=")) {
             std::string_view value;
             if (arg == "--to") {
@@ -86,33 +97,9 @@ std::optional<Failure> ParseArguments(int argc, char** argv, Options& options) {
             return UsageError("unknown option '" + std::string(arg) + "'");
         }
     }
+    if (options.stream && !options.variant && !options.help && !options.version)
+        return UsageError("option '--stream' needs '--to VARIANT'");
     return std::nullopt;
-}
-
-std::optional<Failure> ReadAll(int fd, const std::string& name, std::string& out) {
-    char chunk[65536];
-    for (;;) {
-        const ssize_t got = read(fd, chunk, sizeof chunk);
-        if (got > 0) {
-            out.append(chunk, static_cast<std::size_t>(got));
-        } else if (got == 0) {
-            return std::nullopt;
-        } else if (errno != EINTR) {
-            return Failure{1, std::string(Program) + ": " + name + ": " + std::strerror(errno) + "\n"};
-        }
-    }
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t put = write(fd, bytes.data(), bytes.size());
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return true;
 }
 
 std::u16string FromUtf16Le(std::string_view bytes) {
@@ -131,6 +118,99 @@ std::string ToUtf16Le(std::u16string_view text) {
         bytes.push_back(static_cast<char>(c >> 8));
     }
     return bytes;
+}
+
+Failure CannotWrite() {
+    return {1, std::string(Program) + ": cannot write the output: " + std::strerror(errno) + "\n"};
+}
+
+// A reader that has gone (a closed pipe) ends the run quietly, as other filters do.
+struct ReaderGone {};
+
+std::optional<Failure> WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t put = write(fd, bytes.data(), bytes.size());
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            if (errno == EPIPE) throw ReaderGone{};
+            return CannotWrite();
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return std::nullopt;
+}
+
+// Reads into buffer; 0 at the end of the input.
+std::size_t ReadSome(int fd, char* buffer, std::size_t size, const std::string& name, std::optional<Failure>& failure) {
+    for (;;) {
+        const ssize_t got = read(fd, buffer, size);
+        if (got >= 0) return static_cast<std::size_t>(got);
+        if (errno != EINTR) {
+            failure = Failure{1, std::string(Program) + ": " + name + ": " + std::strerror(errno) + "\n"};
+            return 0;
+        }
+    }
+}
+
+Failure InvalidInput(const std::string& name, bool utf16, std::uint64_t offset) {
+    return {1, std::string(Program) + ": " + name +
+                   (utf16 ? ": UTF-16 input ends in half a code unit (" + std::to_string(offset) + " bytes)\n"
+                          : ": invalid UTF-8 at byte offset " + std::to_string(offset) + "\n")};
+}
+
+// --stream: one variant of the whole input, written as it is read.
+std::optional<Failure> Stream(int fd, const std::string& name, std::size_t variant, bool utf16) {
+    constexpr std::size_t ReadSize = 256 * 1024;
+    const auto in = std::make_unique<char[]>(ReadSize);
+    const auto out = std::make_unique<char[]>(Varnopile::StreamConverter::OutputBound(ReadSize));
+    Varnopile::StreamConverter converter(variant, utf16 ? Varnopile::StreamForm::Utf16Le : Varnopile::StreamForm::Utf8);
+    for (;;) {
+        std::optional<Failure> failure;
+        const std::size_t got = ReadSome(fd, in.get(), ReadSize, name, failure);
+        if (failure) return failure;
+        const std::size_t written =
+            got > 0 ? converter.Put({in.get(), got}, out.get()) : converter.Finish(out.get());
+        if (auto writeFailure = WriteAll(STDOUT_FILENO, {out.get(), written})) return writeFailure;
+        if (converter.Failed()) return InvalidInput(name, utf16, converter.FailureOffset());
+        if (got == 0) return std::nullopt;
+    }
+}
+
+// Without --stream only the units the cut keeps are kept, but the whole input is still checked,
+// so a bad byte past the cut fails the run as it always did.
+std::optional<Failure> ReadSource(int fd, const std::string& name, bool utf16, std::u16string& text) {
+    // 16384 units take at most three bytes each in UTF-8; one more sequence may straddle the cut.
+    const std::size_t headLimit = utf16 ? 2 * Varnopile::SourceLimit : 3 * Varnopile::SourceLimit + 4;
+    std::string head;
+    Varnopile::StreamConverter check(Varnopile::StreamConverter::CheckOnly,
+                                     utf16 ? Varnopile::StreamForm::Utf16Le : Varnopile::StreamForm::Utf8);
+    char chunk[65536];
+    for (;;) {
+        std::optional<Failure> failure;
+        const std::size_t got = ReadSome(fd, chunk, sizeof chunk, name, failure);
+        if (failure) return failure;
+        if (got == 0) break;
+        head.append(chunk, std::min(got, headLimit - head.size()));
+        check.Put({chunk, got}, nullptr);
+        if (check.Failed()) break;
+    }
+    if (!check.Failed()) check.Finish(nullptr);
+    if (check.Failed()) return InvalidInput(name, utf16, check.FailureOffset());
+    if (utf16) {
+        text = FromUtf16Le(head);
+        return std::nullopt;
+    }
+    // The head may end inside a sequence: leave that one out.
+    std::size_t end = head.size();
+    for (std::size_t back = 1; back <= 3 && back <= head.size(); ++back) {
+        const auto c = static_cast<unsigned char>(head[head.size() - back]);
+        if ((c & 0xC0) == 0x80) continue;
+        const std::size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        if (back < length) end = head.size() - back;
+        break;
+    }
+    text = Tormvale::Utf8ToUtf16(std::string_view(head).substr(0, end));
+    return std::nullopt;
 }
 
 bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -174,43 +254,34 @@ int Fail(const Failure& failure) {
     return failure.status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    Options options;
-    if (auto failure = ParseArguments(argc, argv, options)) return Fail(*failure);
+int Run(const Options& options) {
     if (options.help || options.version) {
         const std::string text = options.help ? Usage : std::string(Program) + " " + VARNOPILE_VERSION + "\n";
-        return WriteAll(STDOUT_FILENO, text) ? 0 : Fail({1, std::string(Program) + ": cannot write: " +
-                                                                std::strerror(errno) + "\n"});
+        if (auto failure = WriteAll(STDOUT_FILENO, text)) return Fail(*failure);
+        return 0;
     }
 
     const std::string name = options.file ? *options.file : "standard input";
-    std::string bytes;
     int fd = STDIN_FILENO;
     if (options.file) {
         fd = open(options.file->c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) return Fail({1, std::string(Program) + ": " + name + ": " + std::strerror(errno) + "\n"});
+        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
-    const auto readFailure = ReadAll(fd, name, bytes);
-    if (fd != STDIN_FILENO) close(fd);
-    if (readFailure) return Fail(*readFailure);
+    struct Closer {
+        int fd;
+        ~Closer() {
+            if (fd != STDIN_FILENO) close(fd);
+        }
+    } closer{fd};
+
+    if (options.stream) {
+        if (auto failure = Stream(fd, name, *options.variant, options.utf16)) return Fail(*failure);
+        return 0;
+    }
 
     std::u16string text;
-    if (options.utf16) {
-        if (bytes.size() % 2 != 0)
-            return Fail({1, std::string(Program) + ": " + name + ": UTF-16 input ends in half a code unit (" +
-                                std::to_string(bytes.size()) + " bytes)\n"});
-        text = FromUtf16Le(bytes);
-    } else {
-        Tormvale::Utf8Error error{};
-        if (!Tormvale::IsValidUtf8(bytes, &error))
-            return Fail({1, std::string(Program) + ": " + name + ": invalid UTF-8 at byte offset " +
-                                std::to_string(error.offset) + "\n"});
-        text = Tormvale::Utf8ToUtf16(bytes);
-    }
-    bytes.clear();
-
+    if (auto failure = ReadSource(fd, name, options.utf16, text)) return Fail(*failure);
     const Varnopile::ConversionSet set = Varnopile::BuildConversionSet(text);
     std::string out;
     if (options.variant) {
@@ -228,7 +299,20 @@ int main(int argc, char** argv) {
         }
         out += "]\n";
     }
-    if (!WriteAll(STDOUT_FILENO, out))
-        return Fail({1, std::string(Program) + ": cannot write the output: " + std::strerror(errno) + "\n"});
+    if (auto failure = WriteAll(STDOUT_FILENO, out)) return Fail(*failure);
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // A closed pipe shows up as EPIPE from write, handled where the output is written.
+    std::signal(SIGPIPE, SIG_IGN);
+    Options options;
+    if (auto failure = ParseArguments(argc, argv, options)) return Fail(*failure);
+    try {
+        return Run(options);
+    } catch (const ReaderGone&) {
+        return 0;
+    }
 }

@@ -1,12 +1,17 @@
 // varnopile-convert run as a process: what it writes, how it fails.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "core/conversionset.h"
 #include "util/text.h"
@@ -50,6 +55,44 @@ protected:
         r.out = ReadFile(dir_ / "stdout");
         r.err = ReadFile(dir_ / "stderr");
         return r;
+    }
+
+    // Runs the converter with its input fed from here, `total` bytes of repeats of `pattern`, and
+    // its output on outFd; peakKb is its peak resident memory.
+    Result Feed(std::vector<std::string> args, const std::string& pattern, std::uint64_t total, int outFd,
+                long& peakKb) {
+        std::signal(SIGPIPE, SIG_IGN);  // the converter may stop reading
+        int in[2];
+        EXPECT_EQ(pipe(in), 0);
+        args.insert(args.begin(), VARNOPILE_CONVERT);
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const std::string errPath = (dir_ / "stderr").string();
+        const pid_t pid = fork();
+        if (pid == 0) {
+            dup2(in[0], 0);
+            dup2(outFd, 1);
+            dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+            close(in[1]);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        close(in[0]);
+        std::string block;
+        while (block.size() < 65536) block += pattern;
+        for (std::uint64_t sent = 0; sent < total;) {
+            const std::size_t at = sent % block.size();
+            const ssize_t put = write(in[1], block.data() + at, std::min<std::uint64_t>(block.size() - at, total - sent));
+            if (put <= 0) break;
+            sent += static_cast<std::uint64_t>(put);
+        }
+        close(in[1]);
+        int raw = 0;
+        rusage usage{};
+        wait4(pid, &raw, 0, &usage);
+        peakKb = usage.ru_maxrss;
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), "", ReadFile(errPath)};
     }
 
     fs::path dir_;
@@ -138,6 +181,57 @@ TEST_F(Convert, Failures) {
         EXPECT_EQ(r.out, "") << c.name;
         EXPECT_NE(r.err.find(c.inMessage), std::string::npos) << c.name << ": " << r.err;
     }
+}
+
+TEST_F(Convert, StreamNeitherCutNorTrimmed) {
+    // Past the cut, a sound mark split from its katakana by a read, blanks at both ends.
+    const std::string input = "\r\n " + std::string(70000, 'a') + "ﾊﾟ" + std::string(70000, 'b') + "ｶﾞ \n";
+    const Result r = Run("--stream --to fullwidth", input);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string fullA, fullB;
+    for (int i = 0; i < 70000; ++i) fullA += "ａ", fullB += "ｂ";
+    EXPECT_EQ(r.out, "\r\n　" + fullA + "パ" + fullB + "ガ　\n");
+
+    // What came before an invalid byte is written; the offset counts from the start of the input.
+    const Result bad = Run("--stream --to upper", std::string(300000, 'x') + "\xE3\x81");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.out, std::string(300000, 'X'));
+    EXPECT_NE(bad.err.find("byte offset 300000"), std::string::npos) << bad.err;
+    EXPECT_EQ(Run("--stream").status, 2);
+}
+
+TEST_F(Convert, OutputThatCannotBeWritten) {
+    long peakKb = 0;
+    int closed[2];
+    ASSERT_EQ(pipe(closed), 0);
+    close(closed[0]);
+    // A reader that has gone ends the run quietly; a full disk is an error.
+    const Result gone = Feed({"--stream", "--to", "katakana"}, "ひらがな\n", 1 << 20, closed[1], peakKb);
+    close(closed[1]);
+    EXPECT_EQ(gone.status, 0);
+    EXPECT_EQ(gone.err, "");
+    const int full = open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--stream", "--to", "upper"}, {"--to", "upper"}, {}}) {
+        const Result r = Feed(args, "abc", 3, full, peakKb);
+        EXPECT_EQ(r.status, 1) << args.size();
+        EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
+    }
+    close(full);
+}
+
+// A gigabyte through a pipe, in both modes: memory stays bounded (measured, not timed).
+TEST_F(Convert, MemoryStaysBounded) {
+    const int null = open("/dev/null", O_WRONLY);
+    ASSERT_GE(null, 0);
+    for (const auto& args : std::vector<std::vector<std::string>>{{"--stream", "--to", "fullwidth"}, {}}) {
+        long peakKb = 0;
+        const std::string line = "ｶﾞﾊﾟ漢字かなカナ abc ＡＢＣ\n";
+        const Result r = Feed(args, line, (1ull << 30) / line.size() * line.size(), null, peakKb);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_LT(peakKb, 16 * 1024) << args.size();
+    }
+    close(null);
 }
 
 TEST_F(Convert, HelpAndVersion) {

@@ -1,0 +1,132 @@
+// The stream against the one-shot mappings, over random texts cut into random pieces.
+#include "core/streamconvert.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/conversionset.h"
+#include "util/lcmap.h"
+#include "util/text.h"
+
+using namespace Varnopile;
+using namespace std::string_literals;
+
+namespace {
+
+// Units the tables treat specially, beside plain ones: sound marks and what they join, the
+// units that split in two, 2-, 3- and 4-byte UTF-8, NUL.
+const std::u16string Alphabet =
+    u"aZ \\~\t\0" u"ｶﾞﾟﾊｳﾜｦｱﾝ･ﾞﾟ" u"ガパヴヷヸヺヽヾゝゞあゔゕ漢\u3099\u309A" u"Ａｚ＼　\u2018\u201D"
+    u"\u00A2\u00A5\u00AC\u20A9\u2985\uFF5F\uFFA0\uFFDC\u3131\uFFE8\uFFEE\u2502\u25CB\uFFFD" u"\u00E9\u0416"s;
+
+std::u16string RandomText(std::mt19937& random, bool loneSurrogates) {
+    std::u16string text;
+    // Now and then longer than the blocks the UTF-16 stream maps at a time.
+    const std::size_t most = std::bernoulli_distribution(0.05)(random) ? 6000 : 300;
+    const std::size_t length = std::uniform_int_distribution<std::size_t>(0, most)(random);
+    std::uniform_int_distribution<std::size_t> pick(0, Alphabet.size() + 1);
+    while (text.size() < length) {
+        const std::size_t k = pick(random);
+        if (k < Alphabet.size()) text += Alphabet[k];
+        else if (k == Alphabet.size()) text += u"\U0001F600";
+        else text += loneSurrogates ? u'\xD83D' : u'x';
+    }
+    return text;
+}
+
+// The one-shot mapping of the whole text: no capacity limit, NUL mapped as any other unit.
+std::u16string OneShot(std::size_t variant, const std::u16string& text) {
+    if (variant == 0) return MapLowerCase(text);
+    if (variant == 1) return MapUpperCase(text);
+    if (text.empty()) return {};
+    const std::uint32_t flags[] = {Tormvale::LCMAP_HALFWIDTH, Tormvale::LCMAP_FULLWIDTH, Tormvale::LCMAP_KATAKANA,
+                                   Tormvale::LCMAP_HIRAGANA};
+    std::u16string out(2 * text.size(), u'\0');
+    const int n = Tormvale::LCMapStringW(0, flags[variant - 2], text.data(), static_cast<int>(text.size()), out.data(),
+                                         static_cast<int>(out.size()));
+    out.resize(static_cast<std::size_t>(n));
+    return out;
+}
+
+std::string Utf16Le(std::u16string_view s) {
+    std::string b;
+    for (char16_t c : s) b += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return b;
+}
+
+struct Streamed {
+    std::string out;
+    bool failed;
+    std::uint64_t offset;
+};
+
+Streamed StreamInPieces(std::size_t variant, StreamForm form, const std::string& input, std::mt19937& random) {
+    StreamConverter converter(variant, form);
+    Streamed r;
+    std::vector<char> out;
+    const std::size_t most = std::uniform_int_distribution<std::size_t>(1, 40)(random);
+    for (std::size_t at = 0; at < input.size();) {
+        const std::size_t size = std::min(std::uniform_int_distribution<std::size_t>(1, most)(random), input.size() - at);
+        out.resize(StreamConverter::OutputBound(size));
+        r.out.append(out.data(), converter.Put(std::string_view(input).substr(at, size), out.data()));
+        at += size;
+    }
+    out.resize(StreamConverter::OutputBound(0));
+    r.out.append(out.data(), converter.Finish(out.data()));
+    r.failed = converter.Failed();
+    r.offset = converter.FailureOffset();
+    return r;
+}
+
+}  // namespace
+
+TEST(StreamConvert, Utf8EqualsOneShotWhateverThePieces) {
+    std::mt19937 random(12);
+    // Bytes that break UTF-8 where they are put: a stray continuation, a lead cut short, an
+    // encoded surrogate, an overlong.
+    const std::string breaks[] = {"\x80", "\xE3\x82", "\xF0\x9F\x98", "\xED\xA0\x80", "\xC0\xAF", "\xFF"};
+    for (int round = 0; round < 3000; ++round) {
+        const std::size_t variant = static_cast<std::size_t>(round) % 6;
+        const std::u16string text = RandomText(random, false);
+        const bool broken = std::bernoulli_distribution(0.25)(random);
+        std::string input = Tormvale::Utf16ToUtf8(text);
+        std::u16string valid = text;
+        if (broken) {
+            // Cut at a sequence boundary: the offset of the break is that of the text before it.
+            std::size_t units = std::uniform_int_distribution<std::size_t>(0, text.size())(random);
+            if (units > 0 && units < text.size() && text[units - 1] >= 0xD800 && text[units - 1] < 0xDC00) ++units;
+            valid = text.substr(0, units);
+            const std::string before = Tormvale::Utf16ToUtf8(valid);
+            input = before + breaks[random() % std::size(breaks)] + input.substr(before.size());
+        }
+        SCOPED_TRACE("round " + std::to_string(round) + ", variant " + std::to_string(variant));
+        const Streamed r = StreamInPieces(variant, StreamForm::Utf8, input, random);
+        ASSERT_EQ(r.out, Tormvale::Utf16ToUtf8(OneShot(variant, valid)));
+        Tormvale::Utf8Error error{};
+        ASSERT_EQ(r.failed, !Tormvale::IsValidUtf8(input, &error));
+        if (r.failed) {
+            EXPECT_EQ(r.offset, error.offset);
+        }
+    }
+}
+
+TEST(StreamConvert, Utf16EqualsOneShotWhateverThePieces) {
+    std::mt19937 random(16);
+    for (int round = 0; round < 1200; ++round) {
+        const std::size_t variant = static_cast<std::size_t>(round) % 6;
+        const std::u16string text = RandomText(random, true);
+        std::string input = Utf16Le(text);
+        const bool odd = std::bernoulli_distribution(0.2)(random);  // ends in half a unit
+        if (odd) input += 'q';
+        SCOPED_TRACE("round " + std::to_string(round) + ", variant " + std::to_string(variant));
+        const Streamed r = StreamInPieces(variant, StreamForm::Utf16Le, input, random);
+        ASSERT_EQ(r.out, Utf16Le(OneShot(variant, text)));
+        ASSERT_EQ(r.failed, odd);
+        if (odd) {
+            EXPECT_EQ(r.offset, input.size());
+        }
+    }
+}
