@@ -1,6 +1,7 @@
 #include "core/streamconvert.h"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cstring>
 
@@ -14,7 +15,8 @@ namespace {
 using namespace Tormvale::WidthTables;
 using Byte = unsigned char;
 
-enum Variant : std::size_t { Lower, Upper, HalfWidth, FullWidth, Katakana, Hiragana };
+enum Variant : std::size_t { Lower, Upper, HalfWidth, FullWidth, Katakana, Hiragana, CheckOnlyVariant };
+static_assert(CheckOnlyVariant == StreamConverter::CheckOnly);
 
 constexpr std::uint32_t Flags[] = {0, 0, Tormvale::LCMAP_HALFWIDTH, Tormvale::LCMAP_FULLWIDTH,
                                    Tormvale::LCMAP_KATAKANA, Tormvale::LCMAP_HIRAGANA};
@@ -212,6 +214,131 @@ Step MapUtf8(const Byte* s, std::size_t n, bool last, Byte* out, char16_t& previ
     return {i, o, false};
 }
 
+
+// UTF-8 lead byte to sequence length; 0 where no sequence may begin.
+constexpr auto LengthOf = [] {
+    std::array<Byte, 256> t{};
+    for (int c = 0; c < 256; ++c) t[c] = c < 0x80 ? 1 : c < 0xC2 ? 0 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : c < 0xF5 ? 4 : 0;
+    return t;
+}();
+
+// Any unit of the BMP, in as few branches as the lengths allow.
+inline std::size_t EncodeBranchless(std::uint32_t u, Byte* out) {
+    const std::uint32_t two = (0xC0 | u >> 6) | (0x80 | (u & 0x3F)) << 8;
+    const std::uint32_t three = (0xE0 | u >> 12) | (0x80 | ((u >> 6) & 0x3F)) << 8 | (0x80 | (u & 0x3F)) << 16;
+    const std::uint32_t w = u < 0x80 ? u : u < 0x800 ? two : three;
+    out[0] = static_cast<Byte>(w);
+    out[1] = static_cast<Byte>(w >> 8);
+    out[2] = static_cast<Byte>(w >> 16);
+    return 1 + (u >= 0x80) + (u >= 0x800);
+}
+
+// The bulk of a piece: every sequence that begins before `end` (at most n - 16, so each may read
+// 16 bytes ahead) is decoded, checked and mapped with few branches; whether any was invalid is
+// only known at the end. Returns false then, and the careful loop goes over the same bytes again.
+template <std::size_t V>
+bool MapFast(const Byte* s, std::size_t& at, std::size_t end, Byte* out, std::size_t& written, char16_t& previous) {
+    std::size_t i = at, o = written;
+    char16_t prev = previous;
+    unsigned bad = 0;
+    while (i < end) {
+        const unsigned b0 = s[i], b1 = s[i + 1], b2 = s[i + 2];
+        if (b0 < 0x80 && V != FullWidth) {
+            const Lanes v = Load16(s + i);
+            if (AllAscii(v)) {
+                if constexpr (V == Lower || V == Upper) {
+                    const Byte first = V == Lower ? 'A' : 'a', delta = V == Lower ? 0x20 : 0xE0;
+                    const Lanes shifted = v + (static_cast<Lanes>(static_cast<Lanes>(v - first) < 26) & delta);
+                    std::memcpy(out + o, &shifted, sizeof shifted);
+                } else if constexpr (V != CheckOnlyVariant) {
+                    std::memcpy(out + o, &v, sizeof v);
+                }
+                i += 16;
+                o += V == CheckOnlyVariant ? 0 : 16;
+                prev = s[i - 1];
+                continue;
+            }
+        }
+        const unsigned len = LengthOf[b0];
+        if (len == 4) [[unlikely]] {
+            char32_t cp;
+            bad |= Decode(s + i, 4, cp) != 4;
+            if constexpr (V != CheckOnlyVariant) {
+                std::memcpy(out + o, s + i, 4);
+                o += 4;
+            }
+            i += 4;
+            prev = 0xDC00;
+            continue;
+        }
+        const std::uint32_t two = (b0 & 0x1F) << 6 | (b1 & 0x3F);
+        const std::uint32_t three = (b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F);
+        const std::uint32_t u = len == 3 ? three : len == 2 ? two : b0;
+        const unsigned firstOk = (b1 & 0xC0) == 0x80, secondOk = (b2 & 0xC0) == 0x80;
+        bad |= (len == 0) | ((len >= 2) & !firstOk) |
+               ((len == 3) & (!secondOk | (three < 0x800) | ((three & 0xF800) == 0xD800)));
+        i += len + (len == 0);
+        if constexpr (V == CheckOnlyVariant) {
+            continue;
+        } else if constexpr (V == Lower || V == Upper) {
+            const std::uint32_t first = V == Lower ? 'A' : 'a';
+            const std::uint32_t delta = V == Lower ? 0x20 : 0x10000 - 0x20;
+            o += EncodeBranchless((u + ((u - first < 26) ? delta : 0)) & 0xFFFF, out + o);
+        } else if constexpr (V == HalfWidth) {
+            const std::uint32_t entry = Lookup(HalfWidthPages, static_cast<char16_t>(u));
+            o += EncodeBranchless((u + entry) & 0xFFFF, out + o);
+            // The mark, if any, is U+FF9E or U+FF9F; written always, kept only when there is one.
+            const std::uint32_t mark = entry >> 16;
+            out[o] = 0xEF;
+            out[o + 1] = 0xBE;
+            out[o + 2] = static_cast<Byte>(0x80 | (mark & 0x3F));
+            o += mark != 0 ? 3 : 0;
+        } else {
+            const std::uint16_t* const* pages =
+                V == Katakana ? KatakanaPages : V == Hiragana ? HiraganaPages : FullWidthPages;
+            if constexpr (V == FullWidth) {
+                if (u - VoicedMark < 2) [[unlikely]] {
+                    const unsigned k = prev - ComposeBase;
+                    const std::uint16_t composed = k < 64 ? (u == VoicedMark ? FullWidthVoiced : FullWidthSemiVoiced)[k] : 0;
+                    if (composed != 0) {
+                        Encode(composed, out + o - 3);
+                        prev = static_cast<char16_t>(u);
+                        continue;
+                    }
+                }
+                prev = static_cast<char16_t>(u);
+            }
+            o += EncodeBranchless((u + Lookup(pages, static_cast<char16_t>(u))) & 0xFFFF, out + o);
+        }
+    }
+    if (bad) return false;
+    at = i;
+    written = o;
+    previous = prev;
+    return true;
+}
+
+// A piece: the fast loop over its bulk, then the careful one over what is left (its end, or from
+// the start of a stretch the fast loop found invalid).
+template <std::size_t V>
+Step MapPiece(const Byte* s, std::size_t n, bool last, Byte* out, char16_t& previous) {
+    constexpr std::size_t Stretch = 4096, Reach = 16;
+    std::size_t i = 0, o = 0;
+    while (n - i > Reach + 4 && MapFast<V>(s, i, std::min(n - Reach, i + Stretch), out, o, previous)) {
+    }
+    Step rest;
+    if constexpr (V == Lower || V == Upper || V == CheckOnlyVariant) {
+        rest = ScanUtf8(s + i, n - i, last);
+        if constexpr (V != CheckOnlyVariant) {
+            ShiftLetters(s + i, rest.consumed, out + o, V == Lower ? 'A' : 'a', V == Lower ? 0x20 : 0xE0);
+            rest.written = rest.consumed;
+        }
+    } else {
+        rest = MapUtf8<V>(s + i, n - i, last, out + o, previous);
+    }
+    return {i + rest.consumed, o + rest.written, rest.invalid};
+}
+
 }  // namespace
 
 StreamConverter::StreamConverter(std::size_t variant, StreamForm form) : variant_(variant), form_(form) {
@@ -224,25 +351,25 @@ std::size_t StreamConverter::Convert(const unsigned char* in, std::size_t n, boo
     Step step;
     switch (variant_) {
         case Lower:
+            step = MapPiece<Lower>(in, n, last, out, previous_);
+            break;
         case Upper:
-            step = ScanUtf8(in, n, last);
-            ShiftLetters(in, step.consumed, out, variant_ == Lower ? 'A' : 'a', variant_ == Lower ? 0x20 : 0xE0);
-            step.written = step.consumed;
+            step = MapPiece<Upper>(in, n, last, out, previous_);
             break;
         case HalfWidth:
-            step = MapUtf8<HalfWidth>(in, n, last, out, previous_);
+            step = MapPiece<HalfWidth>(in, n, last, out, previous_);
             break;
         case FullWidth:
-            step = MapUtf8<FullWidth>(in, n, last, out, previous_);
+            step = MapPiece<FullWidth>(in, n, last, out, previous_);
             break;
         case Katakana:
-            step = MapUtf8<Katakana>(in, n, last, out, previous_);
+            step = MapPiece<Katakana>(in, n, last, out, previous_);
             break;
         case Hiragana:
-            step = MapUtf8<Hiragana>(in, n, last, out, previous_);
+            step = MapPiece<Hiragana>(in, n, last, out, previous_);
             break;
         default:
-            step = ScanUtf8(in, n, last);
+            step = MapPiece<CheckOnlyVariant>(in, n, last, out, previous_);
             break;
     }
     consumed = step.consumed;
