@@ -113,7 +113,7 @@ inline std::size_t Encode(char16_t u, Byte* out) {
     return 3;
 }
 
-constexpr char16_t VoicedMark = 0xFF9E, SemiVoicedMark = 0xFF9F;
+constexpr char16_t VoicedMark = 0xFF9E;  // and U+FF9F, the semi-voiced one, right after it
 constexpr unsigned ComposeBase = 0xFF60;
 
 // A half-width katakana that a following sound mark joins into one full-width katakana.

@@ -220,16 +220,20 @@ TEST_F(Convert, OutputThatCannotBeWritten) {
     close(full);
 }
 
-// A gigabyte through a pipe, in both modes: memory stays bounded (measured, not timed).
+// A gigabyte through a pipe, in both modes: memory stays bounded (measured, not timed). The
+// sanitizers' own memory would hide ours: there, a smaller input only has to go through.
 TEST_F(Convert, MemoryStaysBounded) {
+    const std::uint64_t size = VARNOPILE_SANITIZED ? 1ull << 26 : 1ull << 30;
     const int null = open("/dev/null", O_WRONLY);
     ASSERT_GE(null, 0);
     for (const auto& args : std::vector<std::vector<std::string>>{{"--stream", "--to", "fullwidth"}, {}}) {
         long peakKb = 0;
         const std::string line = "ｶﾞﾊﾟ漢字かなカナ abc ＡＢＣ\n";
-        const Result r = Feed(args, line, (1ull << 30) / line.size() * line.size(), null, peakKb);
+        const Result r = Feed(args, line, size / line.size() * line.size(), null, peakKb);
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_LT(peakKb, 16 * 1024) << args.size();
+        if (!VARNOPILE_SANITIZED) {
+            EXPECT_LT(peakKb, 16 * 1024) << args.size();
+        }
     }
     close(null);
 }
