@@ -233,12 +233,86 @@ inline std::size_t EncodeBranchless(std::uint32_t u, Byte* out) {
     return 1 + (u >= 0x80) + (u >= 0x800);
 }
 
+// Whether the 16 bytes at s begin with five three-byte sequences (lead, two continuations each):
+// the common stretch of Japanese text, which the five-at-once path below takes.
+inline bool FiveKanaOrKanji(const Byte* s) {
+    Lanes v = Load16(s);
+    // As signed bytes, continuations are the ones below -64; three-byte leads are 0xE0-0xEF.
+    using Signed = signed char __attribute__((vector_size(16)));
+    Signed signedV;
+    std::memcpy(&signedV, &v, sizeof v);
+    const Lanes continuation = static_cast<Lanes>(signedV < static_cast<signed char>(-64));
+    const Lanes threeLead = static_cast<Lanes>((v & 0xF0) == 0xE0);
+    // Lanes 0-14: leads at 0, 3, 6, 9, 12 and continuations between them.
+    constexpr Lanes leadsAt = {0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};
+    constexpr Lanes within = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0};
+    const Lanes wrong = ((threeLead ^ leadsAt) | (continuation ^ (~leadsAt))) & within;
+    std::uint64_t halves[2];
+    std::memcpy(halves, &wrong, sizeof halves);
+    return (halves[0] | halves[1]) == 0;
+}
+
+// Five three-byte sequences at s: checked, and copied as they are when the variant leaves all five
+// alone, else mapped one by one. Returns the bytes written, or Declined when a sound mark is among
+// them (full width joins it with the unit before, which the one-by-one loop does).
+constexpr std::size_t Declined = ~std::size_t{0};
+
+template <std::size_t V>
+std::size_t MapFive(const Byte* s, Byte* out, char16_t& prev, unsigned& bad) {
+    std::uint32_t u[5];
+    for (int k = 0; k < 5; ++k) {
+        u[k] = (s[3 * k] & 0x0Fu) << 12 | (s[3 * k + 1] & 0x3Fu) << 6 | (s[3 * k + 2] & 0x3Fu);
+        bad |= (u[k] < 0x800) | ((u[k] & 0xF800) == 0xD800);
+    }
+    if constexpr (V == CheckOnlyVariant) {
+        return 0;
+    } else if constexpr (V == Lower || V == Upper) {
+        std::memcpy(out, s, 16);
+        return 15;
+    } else if constexpr (V == HalfWidth) {
+        std::uint32_t e[5], any = 0;
+        for (int k = 0; k < 5; ++k) any |= e[k] = Lookup(HalfWidthPages, static_cast<char16_t>(u[k]));
+        if (any == 0) {
+            std::memcpy(out, s, 16);
+            return 15;
+        }
+        std::size_t o = 0;
+        for (int k = 0; k < 5; ++k) {
+            o += EncodeBranchless((u[k] + e[k]) & 0xFFFF, out + o);
+            const std::uint32_t mark = e[k] >> 16;  // U+FF9E or U+FF9F, kept only when there is one
+            out[o] = 0xEF;
+            out[o + 1] = 0xBE;
+            out[o + 2] = static_cast<Byte>(0x80 | (mark & 0x3F));
+            o += mark != 0 ? 3 : 0;
+        }
+        return o;
+    } else {
+        const std::uint16_t* const* pages =
+            V == Katakana ? KatakanaPages : V == Hiragana ? HiraganaPages : FullWidthPages;
+        std::uint16_t d[5];
+        unsigned any = 0, marks = 0;
+        for (int k = 0; k < 5; ++k) {
+            any |= d[k] = Lookup(pages, static_cast<char16_t>(u[k]));
+            if constexpr (V == FullWidth) marks |= u[k] - VoicedMark < 2;
+        }
+        if (marks != 0) return Declined;
+        prev = static_cast<char16_t>(u[4]);
+        if (any == 0) {
+            std::memcpy(out, s, 16);
+            return 15;
+        }
+        std::size_t o = 0;
+        for (int k = 0; k < 5; ++k) o += EncodeBranchless((u[k] + d[k]) & 0xFFFF, out + o);
+        return o;
+    }
+}
+
 // The bulk of a piece: every sequence that begins before `end` (at most n - 16, so each may read
 // 16 bytes ahead) is decoded, checked and mapped with few branches; whether any was invalid is
 // only known at the end. Returns false then, and the careful loop goes over the same bytes again.
 template <std::size_t V>
 bool MapFast(const Byte* s, std::size_t& at, std::size_t end, Byte* out, std::size_t& written, char16_t& previous) {
-    std::size_t i = at, o = written;
+    std::size_t i = at, o = written, fiveFrom = 0;
     char16_t prev = previous;
     unsigned bad = 0;
     while (i < end) {
@@ -258,6 +332,14 @@ bool MapFast(const Byte* s, std::size_t& at, std::size_t end, Byte* out, std::si
                 prev = s[i - 1];
                 continue;
             }
+        }
+        if (b0 >= 0xE0 && b0 < 0xF0 && i >= fiveFrom && FiveKanaOrKanji(s + i)) {
+            if (const std::size_t put = MapFive<V>(s + i, out + o, prev, bad); put != Declined) {
+                i += 15;
+                o += put;
+                continue;
+            }
+            fiveFrom = i + 15;  // these go one by one
         }
         const unsigned len = LengthOf[b0];
         if (len == 4) [[unlikely]] {

@@ -67,7 +67,7 @@ Streamed StreamInPieces(std::size_t variant, StreamForm form, const std::string&
     StreamConverter converter(variant, form);
     Streamed r;
     std::vector<char> out;
-    const std::size_t most = std::uniform_int_distribution<std::size_t>(1, 40)(random);
+    const std::size_t most = std::uniform_int_distribution<std::size_t>(1, std::bernoulli_distribution(0.3)(random) ? 400 : 40)(random);
     for (std::size_t at = 0; at < input.size();) {
         const std::size_t size = std::min(std::uniform_int_distribution<std::size_t>(1, most)(random), input.size() - at);
         out.resize(StreamConverter::OutputBound(size));
