@@ -183,11 +183,12 @@ Step MapUtf8(const Byte* s, std::size_t n, bool last, Byte* out, char16_t& previ
         } else {
             if constexpr (V == FullWidth) {
                 if (static_cast<char16_t>(u - VoicedMark) < 2) {
-                    // The katakana before it was written last, as three bytes.
+                    // The katakana before it was written last, as three bytes, by this loop or by
+                    // the fast one just before it over the same piece, whose output ends at `out`.
+                    // A piece never begins with the mark of one: Put holds such a katakana back.
                     const unsigned k = prev - ComposeBase;
                     const std::uint16_t composed = k < 64 ? (u == VoicedMark ? FullWidthVoiced : FullWidthSemiVoiced)[k] : 0;
                     if (composed != 0) {
-                        assert(o >= 3);
                         Encode(composed, out + o - 3);
                         prev = u;
                         i += 3;
