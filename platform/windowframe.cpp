@@ -128,6 +128,8 @@ std::optional<QMargins> CurrentFrame(const QWidget* window) {
     return handle->frameMargins();
 }
 
+bool ClientPlacesWindows() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
 bool ClipboardNeedsFocus() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
 }  // namespace Platform

@@ -18,6 +18,9 @@ std::optional<QMargins> FrameBeforeShowing(QWidget* window, int timeoutMs);
 // found; nullopt while the window is not on the screen.
 std::optional<QMargins> CurrentFrame(const QWidget* window);
 
+// A Wayland client can neither place its windows nor learn where the compositor put them.
+bool ClientPlacesWindows();
+
 // A Wayland client receives the clipboard only while one of its windows has the keyboard.
 bool ClipboardNeedsFocus();
 

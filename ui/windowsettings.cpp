@@ -44,8 +44,13 @@ bool OuterBounds::GetRect(Tormvale::Rect& rect) const {
     const QRect client = window_->geometry();
     const QMargins frame = Platform::CurrentFrame(window_).value_or(frame_);
     const QPoint origin = Platform::PrimaryOrigin();
-    const qint64 left = qint64{client.x()} - frame.left() - origin.x();
-    const qint64 top = qint64{client.y()} - frame.top() - origin.y();
+    qint64 left = qint64{client.x()} - frame.left() - origin.x();
+    qint64 top = qint64{client.y()} - frame.top() - origin.y();
+    if (!Platform::ClientPlacesWindows()) {
+        // Where the compositor put the window is not ours to know: keep the place we were given.
+        left = placed_.x();
+        top = placed_.y();
+    }
     rect = {left, top, left + client.width() + frame.left() + frame.right(),
             top + client.height() + frame.top() + frame.bottom()};
     return true;
@@ -65,6 +70,7 @@ void OuterBounds::Move(int32_t left, int32_t top, int32_t width, int32_t height,
     w = std::max<qint64>(w, minimum_.width());
     h = std::max<qint64>(h, minimum_.height());
     target_ = Target{left, top, w, h, QRect()};
+    placed_ = QPoint(left, top);
     Apply();
     if (repaint) window_->update();
 }
@@ -86,7 +92,10 @@ void OuterBounds::Settle() {
     if (!frame) return;
     const bool same = *frame == frame_;
     frame_ = *frame;
-    const bool untouched = window_->geometry() == target_->client;
+    // A Wayland client neither sets nor learns its position: only the size tells.
+    const QRect now = window_->geometry();
+    const bool untouched = now.size() == target_->client.size() &&
+                           (!Platform::ClientPlacesWindows() || now.topLeft() == target_->client.topLeft());
     if (!same && untouched && !window_->isMaximized() && !window_->isMinimized()) Apply();
     target_.reset();
 }

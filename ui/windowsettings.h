@@ -46,6 +46,7 @@ private:
     QWidget* window_;
     QSize minimum_;
     QMargins frame_;  // as assumed before showing, as last seen after
+    QPoint placed_;   // the outer corner last asked for
     struct Target {
         qint64 left, top, width, height;  // outer, primary screen at (0, 0)
         QRect client;                     // what the window system was given
