@@ -114,7 +114,8 @@ std::optional<QMargins> FrameBeforeShowing(QWidget* window, int timeoutMs) {
 
 std::optional<QMargins> CurrentFrame(const QWidget* window) {
     const QWindow* handle = window->windowHandle();
-    if (!handle || !window->isVisible()) return std::nullopt;
+    // Only once it is on the screen: until then a window manager may not have framed it yet.
+    if (!handle || !window->isVisible() || !handle->isExposed()) return std::nullopt;
     if (xcb_connection_t* c = X11Connection()) {
         const xcb_window_t id = static_cast<xcb_window_t>(window->winId());
         if (auto frame = FrameExtents(c, id, Atom(c, "_NET_FRAME_EXTENTS"), window->devicePixelRatio())) return frame;
@@ -122,8 +123,6 @@ std::optional<QMargins> CurrentFrame(const QWidget* window) {
         const xcb_window_t root = RootOf(c, id, &parent);
         // Not reparented: no frame, or none that we could measure.
         if (root == XCB_NONE || parent == root) return QMargins();
-    } else if (!handle->isExposed()) {
-        return std::nullopt;
     }
     return handle->frameMargins();
 }

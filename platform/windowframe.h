@@ -15,7 +15,7 @@ namespace Platform {
 std::optional<QMargins> FrameBeforeShowing(QWidget* window, int timeoutMs);
 
 // The frame as it is now: what the window manager says (_NET_FRAME_EXTENTS), else what Qt
-// found; nullopt while the window is not on the screen.
+// found; nullopt while the window is not on the screen (minimised included).
 std::optional<QMargins> CurrentFrame(const QWidget* window);
 
 // A Wayland client can neither place its windows nor learn where the compositor put them.

@@ -88,6 +88,32 @@ window_up "folder removed"
 rm -rf "$XDG_CONFIG_HOME/Tormvale"
 closed_at "0 0 1920 1080" "close after the data folder was removed"
 
+# --- The font dialog lies centred across the screen and a third of the way down by its outer
+# frame, which it knows before it shows. ---
+# other_managed_window: a window of ours other than the main one that openbox has framed.
+other_managed_window() {
+  local w
+  for w in $(xdotool search --all --onlyvisible --pid "$VP_PID"); do
+    [ "$w" != "$WIN" ] && xprop -id "$w" _NET_FRAME_EXTENTS | grep -q = && { echo "$w"; return 0; }
+  done
+  return 1
+}
+dialog_placed() {
+  local dx dy dw dh
+  read -r dx dy dw dh < <(outer_geometry "$(other_managed_window)")
+  [ "$dx $dy" = "$(((1920 - dw) / 2)) $(((1080 - dh) / 3))" ]
+}
+window_up "font dialog"
+read -r x y _ _ < <(client_geometry "$WIN")
+xdotool mousemove --sync $((x + 160)) $((y + 13)) click 1
+wait_until 10 other_managed_window || fail "no font dialog"
+wait_until 10 dialog_placed || fail "font dialog at $(outer_geometry "$(other_managed_window)")"
+xdotool key --clearmodifiers Escape
+no_dialog() { ! other_managed_window; }
+wait_until 10 no_dialog || fail "Escape did not close the font dialog"
+close_ok "after the font dialog"
+passed=$((passed + 1))
+
 # --- No window manager: no frame, so outer and client bounds are one. ---
 kill "$WM_PID"
 wait_until 10 bash -c "! kill -0 $WM_PID" || fail "openbox did not end"
