@@ -65,10 +65,12 @@ restarts 5 "250 150 520 450" "stored window"
 # --- The first drag on the title bar after a start sticks, and is what the close saves. ---
 window_up "drag"
 wait_until 10 outer_is "$WIN" "250 150 520 450" || fail "drag: opened at $(outer_geometry "$WIN")"
-# --sync paces the steps: openbox starts a move only once it has seen the press.
+# The pauses pace the hand, not a wait for anything: openbox starts a move only once it has
+# handled the press, and a loaded machine may take a while. No retry: a drag that snapped back
+# and was tried again would pass.
 y=$((150 + t / 2))
-xdotool mousemove --sync 400 $y mousedown 1 mousemove --sync 410 $((y + 5)) mousemove --sync 430 $((y + 20)) \
-  mousemove --sync 460 $((y + 40)) mouseup 1
+xdotool mousemove --sync 400 $y mousedown 1 sleep 0.5 mousemove --sync 410 $((y + 5)) sleep 0.3 \
+  mousemove --sync 430 $((y + 20)) sleep 0.3 mousemove --sync 460 $((y + 40)) sleep 0.3 mouseup 1
 wait_until 10 outer_is "$WIN" "310 190 520 450" || fail "the drag left the window at $(outer_geometry "$WIN")"
 closed_at "310 190 520 450" "after the first drag"
 restarts 2 "310 190 520 450" "dragged window"
