@@ -2,6 +2,7 @@
 #include <QIcon>
 #include <QSessionManager>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/displaycheck.h"
 #include "platform/qtclipboard.h"
@@ -14,12 +15,12 @@
 #include "util/instanceguard.h"
 
 int main(int argc, char** argv) {
-    if (!Platform::DisplayAvailable()) {
-        std::fprintf(stderr,
-                     "varnopile: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY leads to a "
-                     "running display server)\n");
+    const Platform::DisplayChoice display = Platform::ChooseDisplay();
+    if (!display.usable) {
+        std::fprintf(stderr, "%s\n", display.problem.c_str());
         return 1;
     }
+    if (!display.platform.empty()) ::setenv("QT_QPA_PLATFORM", display.platform.c_str(), 1);
     if (!Tormvale::PrepareDataFolder("Varnopile", false)) return 0;
     if (Tormvale::AcquireInstanceGuard(Tormvale::GuardName) == Tormvale::GuardState::HeldElsewhere) return 0;
 
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     services.fontDialog = &fontDialog;
     services.errorDisplay = &errorDisplay;
     services.dataFolder = Tormvale::UserDataFolder;
+    services.prepareDataFolder = [] { return Tormvale::PrepareDataFolder("Varnopile", false); };
     Ui::TMainForm form(services);
     // Asked at log-off whether we may end: save, and say no when the save fails.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form](QSessionManager& manager) {

@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QWidget>
 
 #include <algorithm>
 #include <climits>
@@ -11,31 +10,34 @@ namespace Platform {
 
 namespace {
 
+// QRect's right() and bottom() are inclusive; ours lie just outside. Sums in 64 bits.
+Tormvale::Rect ToRect(const QRect& r, const QPoint& origin) {
+    const qint64 left = qint64{r.x()} - origin.x(), top = qint64{r.y()} - origin.y();
+    return {left, top, left + r.width(), top + r.height()};
+}
+
+}  // namespace
+
 // Qt places the primary screen anywhere in the virtual desktop; the arithmetic wants it at (0, 0).
 QPoint PrimaryOrigin() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen != nullptr ? screen->geometry().topLeft() : QPoint(0, 0);
 }
 
-// QRect's right() and bottom() are inclusive; ours lie just outside.
-Tormvale::Rect ToRect(const QRect& r, const QPoint& origin) {
-    const QRect s = r.translated(-origin);
-    return {s.x(), s.y(), s.x() + s.width(), s.y() + s.height()};
+QSize VirtualDesktopSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->virtualSize() : QSize();
 }
-
-int Saturate(qint64 v) { return static_cast<int>(std::clamp<qint64>(v, INT_MIN, INT_MAX)); }
-
-}  // namespace
 
 bool TaskbarStrip(const QRect& screen, const QRect& available, Tormvale::Rect& rect, uint32_t& edge) {
     if (!screen.isValid() || !available.isValid() || screen == available) return false;
-    const int sLeft = screen.x(), sTop = screen.y();
-    const int sRight = sLeft + screen.width(), sBottom = sTop + screen.height();
-    const int aLeft = available.x(), aTop = available.y();
-    const int aRight = aLeft + available.width(), aBottom = aTop + available.height();
+    const qint64 sLeft = screen.x(), sTop = screen.y();
+    const qint64 sRight = sLeft + screen.width(), sBottom = sTop + screen.height();
+    const qint64 aLeft = available.x(), aTop = available.y();
+    const qint64 aRight = aLeft + available.width(), aBottom = aTop + available.height();
 
     struct Strip {
-        int size;
+        qint64 size;
         uint32_t edge;
         Tormvale::Rect rect;
     };
@@ -74,30 +76,6 @@ bool QtDesktopGeometry::IsOnMonitor(int32_t x, int32_t y) const {
     const qint64 gx = qint64{x} + origin.x(), gy = qint64{y} + origin.y();
     if (gx < INT_MIN || gx > INT_MAX || gy < INT_MIN || gy > INT_MAX) return false;
     return QGuiApplication::screenAt(QPoint(static_cast<int>(gx), static_cast<int>(gy))) != nullptr;
-}
-
-bool QtWindowHandle::GetRect(Tormvale::Rect& rect) const {
-    if (window_ == nullptr) return false;
-    rect = ToRect(window_->frameGeometry(), PrimaryOrigin());
-    return true;
-}
-
-bool QtWindowHandle::IsMaximized() const { return window_ != nullptr && window_->isMaximized(); }
-
-void QtWindowHandle::Move(int32_t left, int32_t top, int32_t width, int32_t height, bool repaint) {
-    if (window_ == nullptr) return;
-    const QRect frame = window_->frameGeometry();
-    const QRect client = window_->geometry();
-    const int marginLeft = client.x() - frame.x();
-    const int marginTop = client.y() - frame.y();
-    const int extraWidth = frame.width() - client.width();
-    const int extraHeight = frame.height() - client.height();
-    const QPoint origin = PrimaryOrigin();
-    window_->setGeometry(Saturate(qint64{left} + origin.x() + marginLeft),
-                         Saturate(qint64{top} + origin.y() + marginTop),
-                         Saturate(std::max<qint64>(0, qint64{width} - extraWidth)),
-                         Saturate(std::max<qint64>(0, qint64{height} - extraHeight)));
-    if (repaint) window_->update();
 }
 
 }  // namespace Platform

@@ -1,12 +1,10 @@
 #pragma once
-// The desktop and a window for the placement routines, over the primary QScreen and a QWidget.
-// Coordinates are shifted so that the primary screen's top-left corner is (0, 0), as the placement
-// arithmetic assumes; both classes shift alike, so they may be mixed freely.
+// The desktop for the placement routines, over the primary QScreen. Coordinates are shifted so
+// that the primary screen's top-left corner is (0, 0), as the placement arithmetic assumes; the
+// window's outer bounds (ui/windowsettings) shift alike.
 #include <QRect>
 
 #include "util/placement.h"
-
-class QWidget;
 
 namespace Platform {
 
@@ -21,17 +19,10 @@ public:
     bool IsOnMonitor(int32_t x, int32_t y) const override;
 };
 
-class QtWindowHandle : public Tormvale::WindowHandle {
-public:
-    explicit QtWindowHandle(QWidget* window) : window_(window) {}
-    // Before the window is first shown its frame is unknown and counts as zero.
-    bool GetRect(Tormvale::Rect& rect) const override;
-    bool IsMaximized() const override;
-    // The outer frame lands at the given bounds.
-    void Move(int32_t left, int32_t top, int32_t width, int32_t height, bool repaint) override;
+// The primary screen's top-left corner in Qt's coordinates.
+QPoint PrimaryOrigin();
 
-private:
-    QWidget* window_;
-};
+// The largest outer size a window may take: the whole virtual desktop.
+QSize VirtualDesktopSize();
 
 }  // namespace Platform

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
   unicode-data
   xvfb xauth x11-utils xclip xdotool imagemagick
+  openbox weston wl-clipboard xwayland
   fonts-noto-cjk
   dpkg-dev file desktop-file-utils appstream
 )

@@ -14,6 +14,9 @@
 #include <algorithm>
 #include <initializer_list>
 #include <cmath>
+#include <optional>
+
+#include "platform/windowframe.h"
 
 namespace Ui {
 
@@ -371,8 +374,11 @@ bool QtFontDialogService::Execute(QWidget* owner, FontChoice& font, int minSize,
     dialog.SetSizeLimits(minSize, maxSize);
     dialog.SetChoice(font);
     dialog.adjustSize();
-    // A native window first, so the frame is counted where the platform knows it before showing.
-    dialog.winId();
+    // The rule places the outer frame, so the frame must be known first. A window manager that
+    // does not say before showing is taken to draw the main window's frame.
+    std::optional<QMargins> frame = Platform::FrameBeforeShowing(&dialog, 500);
+    if (!frame && owner) frame = Platform::CurrentFrame(owner->window());
+    const QMargins m = frame.value_or(QMargins());
 
     QWidget* active = QApplication::activeWindow();
     if (!active && owner) active = owner->window();
@@ -382,7 +388,10 @@ bool QtFontDialogService::Execute(QWidget* owner, FontChoice& font, int minSize,
         if (!screen) screen = active->screen();
     }
     if (!screen) screen = QGuiApplication::primaryScreen();
-    if (screen) dialog.move(FontDialogPosition(screen->geometry(), dialog.frameGeometry().size()));
+    if (screen) {
+        const QPoint corner = FontDialogPosition(screen->geometry(), dialog.size().grownBy(m));
+        dialog.setGeometry(QRect(corner + QPoint(m.left(), m.top()), dialog.size()));
+    }
 
     if (dialog.exec() != QDialog::Accepted) return false;
     const FontChoice chosen = dialog.Choice();

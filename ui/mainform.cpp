@@ -8,8 +8,8 @@
 #include <cmath>
 
 #include "core/takeclipboardtext.h"
-#include "platform/qtdesktop.h"
 #include "platform/systemfonts.h"
+#include "platform/windowframe.h"
 #include "ui/errordisplay.h"
 #include "ui/listextent.h"
 #include "ui/listrowheight.h"
@@ -70,7 +70,8 @@ void TMainForm::Wire(Sender* sender, Signal signal, void (TMainForm::*handler)()
 TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      services_(std::move(services)) {
+      services_(std::move(services)),
+      bounds_(this, QSize(MinimumOuterWidth, MinimumOuterHeight)) {
     CreateParts();
     Run([this] { FormCreate(); });
 }
@@ -150,8 +151,11 @@ void TMainForm::ArrangeParts() {
     const int barHeight = ToolBar->Arrange(w);
     ToolBar->setGeometry(0, 0, w, barHeight);
     GroupBox1->setGeometry(0, barHeight, w, GroupBoxHeight);
-    const int statusTop = std::max(barHeight + GroupBoxHeight, h - StatusBarHeight);
+    // The status bar and its size grip stay at the bottom however short the window: the editor
+    // gives up its height first, then the status bar covers the frame.
+    const int statusTop = std::max(0, h - StatusBarHeight);
     StatusBar->setGeometry(0, statusTop, w, StatusBarHeight);
+    StatusBar->raise();
     const int editorTop = barHeight + GroupBoxHeight;
     Editor->setGeometry(0, editorTop, w, std::max(0, statusTop - editorTop));
 
@@ -185,14 +189,10 @@ void TMainForm::FormCreate() {
     for (QToolButton* b : {TBGet, TBApply, TBFont, TBClose}) b->setFont(barFont);
     ArrangeParts();
 
-    ReadSettings();
-
-    if (services_.desktop) {
-        Platform::QtWindowHandle handle(this);
-        Tormvale::EnsureWindowVisible(handle, *services_.desktop);
-    }
-    requestedFrame_ = RequestedFrame{frameGeometry().topLeft(),
-                                     settingsGaveSize_ ? std::optional<QSize>(frameGeometry().size()) : std::nullopt};
+    // The designed place holds until the settings apply, and stays when they cannot be read.
+    bounds_.Start(QPoint(DesignedLeft, DesignedTop), QSize(DesignedClientWidth, DesignedClientHeight));
+    ReadSettings(SettingsPath(), Editor, menu, bounds_);
+    if (services_.desktop) Tormvale::EnsureWindowVisible(bounds_, *services_.desktop);
 
     SetListFace(ListBox, Editor->font().family());
     SetListFace(ListBoxK, Editor->font().family());
@@ -204,75 +204,14 @@ std::string TMainForm::SettingsPath() const {
     return services_.dataFolder.empty() ? std::string() : services_.dataFolder + Tormvale::SettingsFileName;
 }
 
-void TMainForm::ReadSettings() {
-    const QFont menu = MenuFont();
-    const std::string path = SettingsPath();
-    const Tormvale::SettingsStore ini =
-        path.empty() ? Tormvale::SettingsStore() : Tormvale::SettingsStore::Load(path, Tormvale::SettingsEncoding::Detect);
-
-    QFont font = Editor->font();
-    const std::u16string face = ini.ReadString(u"Font", u"Name", menu.family().toStdU16String());
-    if (!face.empty()) font.setFamily(ToQ(face));
-    Editor->setFont(font);
-    const int size = ini.ReadInteger(u"Font", u"Size", Platform::PointSizeOf(menu));
-    // Qt cannot show a size of 0 or less; an absurd size would only stall the editor.
-    if (size > 0 && size <= 1000) {
-        font.setPointSize(size);
-        Editor->setFont(font);
-    }
-
-    Platform::QtWindowHandle handle(this);
-    Tormvale::Rect r{};
-    handle.GetRect(r);
-    const int top = ini.ReadInteger(u"Window", u"Top", r.top);
-    const int left = ini.ReadInteger(u"Window", u"Left", r.left);
-    const int height = ini.ReadInteger(u"Window", u"Height", r.bottom - r.top);
-    const int width = ini.ReadInteger(u"Window", u"Width", r.right - r.left);
-    settingsGaveSize_ = !ini.ReadString(u"Window", u"Height", u"").empty() || !ini.ReadString(u"Window", u"Width", u"").empty();
-    // A window smaller than a title bar could not be found again to be resized; the system the
-    // settings format comes from never allowed one either.
-    handle.Move(left, top, std::max(width, MinimumOuterWidth), std::max(height, MinimumOuterHeight), false);
-}
-
-void TMainForm::WriteSettings() {
-    const std::string path = SettingsPath();
-    if (path.empty()) return;
-    // Read afresh so that whatever else the file holds survives; the six entries take our values.
-    Tormvale::SettingsStore ini = Tormvale::SettingsStore::Load(path, Tormvale::SettingsEncoding::Detect);
-    ini.WriteString(u"Font", u"Name", Editor->font().family().toStdU16String());
-    ini.WriteInteger(u"Font", u"Size", Platform::PointSizeOf(Editor->font()));
-    Platform::QtWindowHandle handle(this);
-    Tormvale::Rect r{};
-    handle.GetRect(r);
-    ini.WriteInteger(u"Window", u"Top", r.top);
-    ini.WriteInteger(u"Window", u"Left", r.left);
-    ini.WriteInteger(u"Window", u"Height", r.bottom - r.top);
-    ini.WriteInteger(u"Window", u"Width", r.right - r.left);
-    ini.UpdateFile();
-}
-
 void TMainForm::showEvent(QShowEvent* event) {
     if (!shown_ && !event->spontaneous()) {
         shown_ = true;
-        Run([this] { FormShow(); });
+        if (Platform::ClipboardNeedsFocus()) getOnActivation_ = true;
+        else Run([this] { FormShow(); });
         ListBox->setFocus(Qt::OtherFocusReason);
     }
     QWidget::showEvent(event);
-    MakeFrameGood();
-}
-
-void TMainForm::MakeFrameGood() {
-    if (!requestedFrame_ || !shown_) return;
-    const QRect frame = frameGeometry();
-    const QRect client = geometry();
-    if (frame == client) return;  // the frame is not known yet, or there is none
-    const RequestedFrame want = *requestedFrame_;
-    requestedFrame_.reset();
-    if (isMaximized() || isMinimized()) return;
-    const QMargins m(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-                     frame.bottom() - client.bottom());
-    const QRect target(want.position, want.size ? *want.size : frame.size());
-    if (target != frame) setGeometry(target.marginsRemoved(m));
 }
 
 void TMainForm::FormShow() { TBGetClick(); }
@@ -355,7 +294,9 @@ bool TMainForm::CommitData() {
 }
 
 bool TMainForm::FormCloseQuery() {
-    WriteSettings();
+    // The folder may have been removed while we ran; start-up would have made it.
+    if (services_.prepareDataFolder) services_.prepareDataFolder();
+    WriteSettings(SettingsPath(), Editor->font(), bounds_);
     return true;
 }
 
@@ -374,10 +315,17 @@ bool TMainForm::event(QEvent* event) {
         ApplicationEventsHint(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
-    // A window manager tells the frame's size only once the window is up; until then the outer
-    // bounds from the settings were taken as the client's. Make them good once, so the window
-    // neither grows nor creeps by a title bar at every start.
-    if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && requestedFrame_) MakeFrameGood();
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Paint:
+    case QEvent::WindowActivate: bounds_.Settle(); break;
+    default: break;
+    }
+    if (event->type() == QEvent::WindowActivate && getOnActivation_) {
+        getOnActivation_ = false;
+        Run([this] { FormShow(); });
+    }
     return QWidget::event(event);
 }
 

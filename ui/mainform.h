@@ -7,6 +7,7 @@
 #include <QToolButton>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,7 @@
 #include "ui/fontdialogservice.h"
 #include "ui/listbox.h"
 #include "ui/toolbar.h"
+#include "ui/windowsettings.h"
 
 namespace Tormvale {
 class ClipboardBackend;
@@ -33,6 +35,8 @@ struct MainFormServices {
     ErrorDisplay* errorDisplay = nullptr;  // a message box unless given
     std::string dataFolder;                // where the settings file lives, with a trailing "/"; empty: none
     std::optional<QFont> menuFont;         // the system's menu font unless given
+    // Makes the data folder exist again before a save, as start-up does; none: the folder as it is.
+    std::function<bool()> prepareDataFolder;
 };
 
 class TMainForm : public QWidget {
@@ -109,23 +113,15 @@ private:
     void SetListFace(TextList* list, const QString& face);
     QFont MenuFont() const;
     std::string SettingsPath() const;
-    void ReadSettings();
-    void WriteSettings();
 
     MainFormServices services_;
     Varnopile::ConversionSet MData;
     bool shown_ = false;
     // Style and the like carry over from one opening of the font dialog to the next.
     FontChoice fontChoice_;
-    // The outer bounds asked for before the frame was known; made good once it is. The size only
-    // when the settings gave one: the designed size is the client's.
-    struct RequestedFrame {
-        QPoint position;
-        std::optional<QSize> size;
-    };
-    std::optional<RequestedFrame> requestedFrame_;
-    bool settingsGaveSize_ = false;
-    void MakeFrameGood();
+    OuterBounds bounds_;
+    // On Wayland the clipboard reaches a window only once it has the keyboard.
+    bool getOnActivation_ = false;
 };
 
 }  // namespace Ui

@@ -25,10 +25,10 @@ bool GetWindowBounds(const WindowHandle& window, int32_t& left, int32_t& top, in
     Rect r;
     if (!window.GetRect(r)) return false;
     if (r.left == MinimisedPosition && r.top == MinimisedPosition) return false;
-    left = r.left;
-    top = r.top;
-    width = Saturate(int64_t{r.right} - r.left);
-    height = Saturate(int64_t{r.bottom} - r.top);
+    left = Saturate(r.left);
+    top = Saturate(r.top);
+    width = Saturate(r.right - r.left);
+    height = Saturate(r.bottom - r.top);
     return true;
 }
 
@@ -69,9 +69,9 @@ void PlaceWindow(WindowHandle& window, int32_t placement, const DesktopGeometry&
     Rect tb;
     switch (GetTaskbarEdge(tb, desktop)) {
     case 0: waTop -= tb.bottom; break;
-    case 1: waBottom += int64_t{tb.bottom} - tb.top; break;
+    case 1: waBottom += tb.bottom - tb.top; break;
     case 2: waLeft -= tb.right; break;
-    case 3: waRight += int64_t{tb.right} - tb.left; break;
+    case 3: waRight += tb.right - tb.left; break;
     default: break;
     }
 

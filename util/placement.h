@@ -5,12 +5,13 @@
 
 namespace Tormvale {
 
-// right and bottom lie just outside: width = right - left, height = bottom - top.
+// right and bottom lie just outside: width = right - left, height = bottom - top. 64 bits, so a
+// window whose stored left lies near the int32 limit still has a right edge.
 struct Rect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
+    int64_t left = 0;
+    int64_t top = 0;
+    int64_t right = 0;
+    int64_t bottom = 0;
 };
 
 // Raw taskbar edge values, as the taskbar position reports them.

@@ -1,4 +1,5 @@
-# Shared by the end-to-end tests: their own X server, a throw-away home, waits with deadlines.
+# Shared by the end-to-end tests: their own X server with a window manager (openbox, as users have
+# one; E2E_WM=none before start_xvfb for a bare server), a throw-away home, waits with deadlines.
 # Source it; it sets E2E_TMP, HOME, XDG_* and DISPLAY, and cleans up on exit.
 set -u
 
@@ -45,7 +46,34 @@ start_xvfb() {
   wait_until 10 grep -q '[0-9]' "$E2E_TMP/display" || fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
   export DISPLAY=:$(tr -dc '0-9' <"$E2E_TMP/display")
   wait_until 10 xdpyinfo || fail "Xvfb on $DISPLAY does not answer"
+  [ "${E2E_WM:-openbox}" = none ] || start_wm
 }
+
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+
+# start_wm: openbox on $DISPLAY; returns once it manages the screen. It reparents every window into
+# a frame of its own, so watch our client window (or _NET_FRAME_EXTENTS), never the root's children.
+start_wm() {
+  openbox --sm-disable >"$E2E_TMP/wm.log" 2>&1 &
+  WM_PID=$!
+  E2E_PIDS+=("$WM_PID")
+  wait_until 10 wm_running || fail "openbox did not start: $(cat "$E2E_TMP/wm.log")"
+}
+
+# client_geometry WIN: "LEFT TOP WIDTH HEIGHT" of the window itself, as the X server has it.
+client_geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}'
+}
+
+# outer_geometry WIN: the same with the window manager's frame (_NET_FRAME_EXTENTS; none without).
+outer_geometry() {
+  local x y w h l r t b
+  read -r x y w h < <(client_geometry "$1")
+  read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ',')
+  echo "$((x - ${l:-0})) $((y - ${t:-0})) $((w + ${l:-0} + ${r:-0})) $((h + ${t:-0} + ${b:-0}))"
+}
+outer_is() { [ "$(outer_geometry "$1")" = "$2" ]; }
 
 # window_of PID: the id of a mapped top-level window titled Varnopile that belongs to PID.
 window_of() {

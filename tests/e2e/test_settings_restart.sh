@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The settings file across real runs: exact bytes after a close, bounds and font back at the next
 # start, a read-only file refusing the close, and bounds off every monitor brought back to the centre.
-# Without a window manager the outer bounds are the window's own geometry.
+# The bounds are the outer frame's, the window manager's frame included.
 . "$(dirname "$0")/lib.sh"
 XVFB_SCREEN=1920x1080x24
 start_xvfb
@@ -10,12 +10,7 @@ passed=0
 
 key() { xdotool key --clearmodifiers "$@"; }
 
-# geometry WIN: "LEFT TOP WIDTH HEIGHT" as the X server has it.
-geometry() {
-  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-    /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {print x, y, w, h}'
-}
-geometry_is() { [ "$(geometry "$1")" = "$2" ]; }
+geometry_is() { [ "$(client_geometry "$1")" = "$2" ]; }
 windows_are() { [ "$(windows_of "$VP_PID")" -eq "$1" ]; }
 
 # ini_bytes FILE NAME SIZE TOP LEFT HEIGHT WIDTH: the file as the program writes it from nothing.
@@ -48,8 +43,8 @@ close_ok() {
 run_until_window
 xdotool windowmove "$WIN" 123 145
 xdotool windowsize "$WIN" 501 419
-wait_until 10 geometry_is "$WIN" "123 145 501 419" || fail "window at $(geometry "$WIN") after move and resize"
-read -r x y w h < <(geometry "$WIN")
+wait_until 10 geometry_is "$WIN" "123 145 501 419" || fail "window at $(client_geometry "$WIN") after move and resize"
+read -r x y w h < <(outer_geometry "$WIN")
 close_ok "first run"
 [ -f "$INI" ] || fail "no settings file after the first close"
 face=$(ini_value Name)
@@ -64,7 +59,7 @@ passed=$((passed + 1))
 
 # --- The next start stands where the last one closed. ---
 run_until_window
-wait_until 10 geometry_is "$WIN" "$x $y $w $h" || fail "restarted at $(geometry "$WIN"), closed at $x $y $w $h"
+wait_until 10 outer_is "$WIN" "$x $y $w $h" || fail "restarted at $(outer_geometry "$WIN"), closed at $x $y $w $h"
 close_ok "second run"
 cmp -s "$E2E_TMP/expected.ini" "$INI" || fail "an unmoved window changed the settings file"
 passed=$((passed + 1))
@@ -74,7 +69,7 @@ fc-list : family | grep -qx 'Noto Sans CJK JP.*' || fail "font Noto Sans CJK JP 
 ini_bytes "$E2E_TMP/hand.ini" 'Noto Sans CJK JP' 14 211 307 433 457
 cp "$E2E_TMP/hand.ini" "$INI"
 run_until_window
-wait_until 10 geometry_is "$WIN" "307 211 457 433" || fail "hand-set bounds gave $(geometry "$WIN")"
+wait_until 10 outer_is "$WIN" "307 211 457 433" || fail "hand-set bounds gave $(outer_geometry "$WIN")"
 close_ok "hand-written file"
 cmp "$E2E_TMP/hand.ini" "$INI" >&2 ||
   fail "font or bounds not written back unchanged: Name=$(ini_value Name) Size=$(ini_value Size)"
@@ -86,8 +81,10 @@ chmod 444 "$INI"
 cp "$INI" "$E2E_TMP/readonly.ini"
 run_until_window
 main=$WIN
+read -r _ _ w h < <(client_geometry "$main")
 xdotool windowmove "$main" 90 80
-wait_until 10 geometry_is "$main" "90 80 457 433" || fail "window at $(geometry "$main") after move"
+wait_until 10 geometry_is "$main" "90 80 $w $h" || fail "window at $(client_geometry "$main") after move"
+read -r x y _ _ < <(outer_geometry "$main")
 key alt+x
 wait_until 10 windows_are 2 ||
   fail "no error box on closing with a read-only settings file"
@@ -108,21 +105,22 @@ xwininfo -id "$main" | grep -q 'Map State: IsViewable' || fail "main window clos
 cmp -s "$E2E_TMP/readonly.ini" "$INI" || fail "dismissing the box wrote the file"
 WIN=$main
 close_ok "after the read-only file was made writable"
-ini_bytes "$E2E_TMP/moved.ini" 'Noto Sans CJK JP' 14 80 90 433 457
+ini_bytes "$E2E_TMP/moved.ini" 'Noto Sans CJK JP' 14 "$y" "$x" 433 457
 cmp "$E2E_TMP/moved.ini" "$INI" >&2 || fail "second close did not save: Top=$(ini_value Top) Left=$(ini_value Left)"
 passed=$((passed + 1))
 
-# --- Bounds on no monitor come back centred on the 1920x1080 screen, keeping their size; the
-# odd sizes and the wider-than-screen one check that halves truncate toward zero. ---
-for size in "401 381" "1925 381"; do
-  read -r w h <<<"$size"
-  ini_bytes "$INI" 'Noto Sans CJK JP' 14 5000 5000 "$h" "$w"
+# --- Bounds on no monitor come back centred on the 1920x1080 screen, keeping their size (odd
+# sizes: halves truncate toward zero); a size beyond the desktop shrinks to it first. ---
+for size in "5000 401 381 401 381" "5000 100000 100000 1920 1080" "2147483248 400 400 400 400"; do
+  read -r far sw sh w h <<<"$size"
+  ini_bytes "$INI" 'Noto Sans CJK JP' 14 10 "$far" "$sh" "$sw"
   left=$(( (1920 - w) / 2 )) top=$(( (1080 - h) / 2 ))
   run_until_window
-  wait_until 10 geometry_is "$WIN" "$left $top $w $h" ||
-    fail "bounds off every monitor ($w x $h) gave $(geometry "$WIN"), expected $left $top $w $h"
+  wait_until 10 outer_is "$WIN" "$left $top $w $h" ||
+    fail "bounds off every monitor ($sw x $sh at $far) gave $(outer_geometry "$WIN"), expected $left $top $w $h"
   close_ok "after centring"
-  [ "$(ini_value Left) $(ini_value Top)" = "$left $top" ] || fail "centred place not saved: $(ini_value Left) $(ini_value Top)"
+  saved="$(ini_value Left) $(ini_value Top) $(ini_value Width) $(ini_value Height)"
+  [ "$saved" = "$left $top $w $h" ] || fail "centred bounds not saved: $saved"
   passed=$((passed + 1))
 done
 

@@ -44,8 +44,20 @@ wait_exit "$VP_PID" 10 || fail "program did not end with a file in the way"
 [ "$EXIT_CODE" -eq 0 ] || fail "exit code with a file in the way: $EXIT_CODE"
 [ ! -s "$E2E_TMP/varnopile.out" ] || fail "program said something: $(cat "$E2E_TMP/varnopile.out")"
 
-# No display at all: a clear message rather than a crash.
-out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$VARNOPILE_BIN" 2>&1); code=$?
-[ "$code" -eq 1 ] || fail "without a display the exit code was $code"
-grep -q "no display" <<<"$out" || fail "without a display it said: $out"
+# No display, or one that leads nowhere: one clear line on stderr and exit code 1, never an abort.
+# Unused names: a display number no server has, a socket no compositor made.
+cases=(
+  "-u DISPLAY -u WAYLAND_DISPLAY|neither DISPLAY nor WAYLAND_DISPLAY is set"
+  "-u DISPLAY WAYLAND_DISPLAY=nowhere-0|WAYLAND_DISPLAY=nowhere-0 leads to no compositor"
+  "-u WAYLAND_DISPLAY DISPLAY=:9876|DISPLAY=:9876 leads to no X server"
+  "DISPLAY=:9876 WAYLAND_DISPLAY=nowhere-0|DISPLAY=:9876 leads to no X server, WAYLAND_DISPLAY=nowhere-0 leads to no compositor"
+  "-u DISPLAY WAYLAND_DISPLAY=nowhere-0 QT_QPA_PLATFORM=wayland|for QT_QPA_PLATFORM=wayland"
+)
+for c in "${cases[@]}"; do
+  # shellcheck disable=SC2086
+  out=$(env -u QT_QPA_PLATFORM ${c%%|*} "$VARNOPILE_BIN" 2>&1); code=$?
+  [ "$code" -eq 1 ] || fail "with ${c%%|*} the exit code was $code: $out"
+  [ "$(wc -l <<<"$out")" -eq 1 ] && grep -qF "no display" <<<"$out" && grep -qF "${c#*|}" <<<"$out" ||
+    fail "with ${c%%|*} it said: $out"
+done
 echo "1 passed, 0 failed"

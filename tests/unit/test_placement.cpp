@@ -43,7 +43,7 @@ struct ScriptedDesktop : DesktopGeometry {
 };
 
 struct MoveCall {
-    int32_t left, top, width, height;
+    int64_t left, top, width, height;
     bool repaint;
     bool operator==(const MoveCall&) const = default;
 };
@@ -70,7 +70,7 @@ struct ScriptedWindow : WindowHandle {
     }
 };
 
-Rect At(int32_t left, int32_t top, int32_t width, int32_t height) { return {left, top, left + width, top + height}; }
+Rect At(int64_t left, int64_t top, int64_t width, int64_t height) { return {left, top, left + width, top + height}; }
 
 }  // namespace
 
@@ -114,13 +114,12 @@ TEST(Placement, WindowBounds) {
         int32_t l = 7, t = 7, w = 7, h = 7;
         EXPECT_EQ(GetWindowBounds(window, l, t, w, h), c.ok) << c.name;
         if (!c.ok) {
-            EXPECT_EQ(std::vector<int32_t>({l, t, w, h}), std::vector<int32_t>(4, 7)) << c.name;
+            EXPECT_EQ(std::vector<int64_t>({l, t, w, h}), std::vector<int64_t>(4, 7)) << c.name;
             continue;
         }
         const int64_t width = int64_t{c.rect.right} - c.rect.left;
-        EXPECT_EQ(std::vector<int32_t>({l, t, w, h}),
-                  std::vector<int32_t>({c.rect.left, c.rect.top, width > Max32 ? Max32 : static_cast<int32_t>(width),
-                                        c.rect.bottom - c.rect.top}))
+        EXPECT_EQ(std::vector<int64_t>({l, t, w, h}),
+                  std::vector<int64_t>({c.rect.left, c.rect.top, width > Max32 ? Max32 : width, c.rect.bottom - c.rect.top}))
             << c.name;
     }
 }
@@ -223,6 +222,25 @@ TEST(Placement, CentreOnTheWidenedWorkArea) {
                                                        {5000, wa.top, c.width, wa.bottom - wa.top, true},
                                                        {wa.left, 5000, wa.right - wa.left, c.height, true}}))
             << c.name;
+    }
+}
+
+// Stored bounds whose right or bottom edge lies past the int32 limit are on no monitor.
+TEST(Placement, BoundsNearTheInt32LimitComeBackCentred) {
+    const struct {
+        const char* name;
+        Rect rect;
+    } cases[] = {
+        {"left + width past the limit", At(2147483248, 10, 400, 400)},
+        {"top at the limit", At(10, Max32, 400, 400)},
+        {"both at the lower limit", At(Min32, Min32, 400, 400)},
+    };
+    for (const auto& c : cases) {
+        ScriptedDesktop desktop;
+        ScriptedWindow window;
+        window.rect = c.rect;
+        EnsureWindowVisible(window, desktop);
+        EXPECT_EQ(window.moves, (std::vector<MoveCall>{{760, 340, 400, 400, true}})) << c.name;
     }
 }
 

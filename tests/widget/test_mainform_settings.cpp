@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <fstream>
 #include <sstream>
 
@@ -106,6 +109,12 @@ TEST(Settings, BoundsOnNoMonitorComeBackCentredOnThePrimary) {
     Ui::TMainForm& form = h.Make();
     // 1920 × 1080 with the 40-pixel taskbar given back: (1920 − 400) / 2, (1080 − 300) / 2.
     EXPECT_EQ(form.frameGeometry(), QRect(760, 390, 400, 300));
+    // A right edge past the int32 limit is on no monitor either, and the window still opens.
+    FormHarness far;
+    WriteBytes(far.SettingsPath(), Utf16File(u"[Window]\r\nTop=10\r\nLeft=2147483248\r\nHeight=300\r\nWidth=400\r\n"));
+    Ui::TMainForm& farForm = far.Make();
+    EXPECT_EQ(farForm.frameGeometry(), QRect(760, 390, 400, 300));
+    ASSERT_TRUE(ShowAndActivate(farForm));
 }
 
 TEST(Settings, AnUnreadableFileStopsCreationButTheWindowOpens) {
@@ -218,7 +227,7 @@ TEST(Settings, MinimisedSavesTheRestoredBoundsMaximisedTheMaximisedOnes) {
     }
 }
 
-TEST(Settings, StoredSizesTooSmallToGrabAreRaisedToTheMinimum) {
+TEST(Settings, StoredSizesAreKeptBetweenTheMinimumAndTheVirtualDesktop) {
     const struct {
         const char16_t* size;
         QSize expected;
@@ -227,6 +236,9 @@ TEST(Settings, StoredSizesTooSmallToGrabAreRaisedToTheMinimum) {
         {u"Height=38\r\nWidth=135\r\n", QSize(Ui::TMainForm::MinimumOuterWidth, Ui::TMainForm::MinimumOuterHeight)},
         {u"Height=39\r\nWidth=136\r\n", QSize(136, 39)},
         {u"Height=$FFFFFFFF\r\nWidth=400\r\n", QSize(400, Ui::TMainForm::MinimumOuterHeight)},
+        // Never larger than the virtual desktop: a larger window only eats memory.
+        {u"Height=2147483647\r\nWidth=2147483647\r\n", QGuiApplication::primaryScreen()->virtualSize()},
+        {u"Height=100000\r\nWidth=300\r\n", QSize(300, QGuiApplication::primaryScreen()->virtualSize().height())},
     };
     for (const auto& c : cases) {
         FormHarness h;

@@ -1,15 +1,12 @@
-// The Qt desktop and window stand-ins of the placement routines, on the offscreen platform.
+// The Qt desktop stand-in of the placement routines, on the offscreen platform.
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QTest>
-#include <QWidget>
 
 #include "platform/qtdesktop.h"
 
 using Platform::QtDesktopGeometry;
-using Platform::QtWindowHandle;
 using Platform::TaskbarStrip;
 using Tormvale::Rect;
 
@@ -78,38 +75,4 @@ TEST(QtDesktop, PrimaryScreen) {
         {g.width(), 0, false}, {0, g.height(), false}, {INT32_MAX, INT32_MAX, false},
     };
     for (const auto& p : points) EXPECT_EQ(desktop.IsOnMonitor(p.x, p.y), p.on) << p.x << ", " << p.y;
-}
-
-TEST(QtDesktop, WindowBeforeAndAfterShowing) {
-    QWidget window;
-    window.setGeometry(10, 20, 300, 200);
-    QtWindowHandle handle(&window);
-    Rect r{};
-    ASSERT_TRUE(handle.GetRect(r));
-    EXPECT_TRUE(Same(r, {10, 20, 310, 220})) << Show(r);
-    EXPECT_FALSE(handle.IsMaximized());
-
-    // A window off the screen comes back centred on it, keeping its size.
-    QtDesktopGeometry desktop;
-    window.setGeometry(5000, 5000, 400, 300);
-    Tormvale::EnsureWindowVisible(handle, desktop);
-    Rect area{};
-    ASSERT_TRUE(desktop.WorkArea(area));
-    Rect bar{};
-    uint32_t edge = 0;
-    const int32_t bottom = desktop.TaskbarPosition(bar, edge) && edge == Tormvale::ABE_BOTTOM
-                               ? area.bottom + bar.bottom - bar.top
-                               : area.bottom;
-    const QPoint origin = QGuiApplication::primaryScreen()->geometry().topLeft();
-    EXPECT_EQ(window.frameGeometry(), QRect(origin + QPoint((area.right - 400) / 2, (bottom - 300) / 2), QSize(400, 300)));
-
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    handle.Move(50, 60, 420, 310, true);
-    EXPECT_EQ(window.frameGeometry(), QRect(origin + QPoint(50, 60), QSize(420, 310)));
-    ASSERT_TRUE(handle.GetRect(r));
-    EXPECT_TRUE(Same(r, {50, 60, 470, 370})) << Show(r);
-
-    window.showMaximized();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return handle.IsMaximized(); }, 5000));
 }
