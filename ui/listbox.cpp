@@ -1,8 +1,10 @@
 #include "ui/listbox.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "ui/rowdelegate.h"
 #include "util/errors.h"
@@ -12,6 +14,8 @@ namespace Ui {
 TextList::TextList(QWidget* parent) : QListWidget(parent), delegate_(new RowDelegate(this)) {
     setItemDelegate(delegate_);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(false);
     setUniformItemSizes(true);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -23,6 +27,13 @@ TextList::TextList(QWidget* parent) : QListWidget(parent), delegate_(new RowDele
     setWordWrap(false);
     setTabKeyNavigation(false);
     delegate_->FontChanged(font());
+    // Rows go only when the program empties the list; a selection goes with them.
+    connect(model(), &QAbstractItemModel::modelAboutToBeReset, this, [this] { selected_ = -1; });
+    connect(model(), &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { selected_ = -1; });
+    // Looked at once the outside change is complete: an assistive tool clears, then selects.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!selecting_) QMetaObject::invokeMethod(this, &TextList::SelectionChangedOutside, Qt::QueuedConnection);
+    });
 }
 
 void TextList::AddRow(const QString& text) {
@@ -44,20 +55,42 @@ void TextList::SetItemHeight(int height) {
 int TextList::ItemHeight() const { return delegate_->ItemHeight; }
 
 void TextList::SelectRow(int row) {
-    if (row == SelectedRow()) return;
+    if (row < 0 || row >= count()) row = -1;
+    selected_ = row;
+    if (row == SelectedRow() && row == currentRow() && selectedItems().size() == (row < 0 ? 0 : 1)) return;
     const QSignalBlocker block(this);
-    if (row < 0 || row >= count()) {
+    selecting_ = true;
+    if (row < 0) {
         clearSelection();
         setCurrentRow(-1);
     } else {
         setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
     }
+    selecting_ = false;
     viewport()->update();
 }
 
 int TextList::SelectedRow() const {
     const QList<QListWidgetItem*> items = selectedItems();
     return items.isEmpty() ? -1 : row(items.first());
+}
+
+void TextList::UserSelect(int row) {
+    SelectRow(row);
+    emit Click();
+}
+
+void TextList::SelectionChangedOutside() {
+    QList<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes()) rows << index.row();
+    const auto added = std::find_if(rows.begin(), rows.end(), [this](int r) { return r != selected_; });
+    if (added != rows.end()) {
+        UserSelect(*added);
+    } else {
+        const int keep = selected_;
+        selected_ = -2;  // force SelectRow to put it back
+        SelectRow(keep);
+    }
 }
 
 void TextList::changeEvent(QEvent* event) {
@@ -68,13 +101,22 @@ void TextList::changeEvent(QEvent* event) {
     QListWidget::changeEvent(event);
 }
 
+// The application has already given the list the focus when a press arrives.
 void TextList::mousePressEvent(QMouseEvent* event) {
-    QListWidget::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton && itemAt(event->position().toPoint())) emit Click();
+    if (event->button() == Qt::LeftButton) {
+        const QModelIndex index = indexAt(event->position().toPoint());
+        if (index.isValid()) UserSelect(index.row());
+    }
+    event->accept();
 }
 
+void TextList::mouseMoveEvent(QMouseEvent* event) { event->accept(); }
+
+void TextList::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+
+// The second press of a double click arrives as this event alone: it selects as a press does.
 void TextList::mouseDoubleClickEvent(QMouseEvent* event) {
-    QListWidget::mouseDoubleClickEvent(event);
+    mousePressEvent(event);
     if (event->button() == Qt::LeftButton) emit DblClick();
 }
 
@@ -82,43 +124,72 @@ void TextList::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Up:
         case Qt::Key_Down:
-        case Qt::Key_Left:
-        case Qt::Key_Right:
         case Qt::Key_Home:
         case Qt::Key_End:
         case Qt::Key_PageUp:
         case Qt::Key_PageDown:
-            if (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) {
-                // Sideways keys scroll the row, as in a plain list box.
-                QScrollBar* bar = horizontalScrollBar();
-                bar->setValue(bar->value() + (event->key() == Qt::Key_Left ? -bar->singleStep() : bar->singleStep()));
-                return;
-            }
-            QListWidget::keyPressEvent(event);
-            if (count() > 0) {
-                if (SelectedRow() < 0 && currentRow() >= 0) setCurrentRow(currentRow(), QItemSelectionModel::ClearAndSelect);
-                emit Click();
-            }
+            event->accept();
+            MoveByKey(event->key());
             return;
+        case Qt::Key_Left:
+        case Qt::Key_Right: {
+            // Sideways keys scroll the row, as in a plain list box.
+            event->accept();
+            QScrollBar* bar = horizontalScrollBar();
+            bar->setValue(bar->value() + (event->key() == Qt::Key_Left ? -bar->singleStep() : bar->singleStep()));
+            return;
+        }
         default:
             break;
     }
     const QString text = event->text();
-    const bool isCharacter = !text.isEmpty() && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
+    const bool isCharacter = !text.isEmpty() &&
+                             !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) &&
                              event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab &&
                              event->key() != Qt::Key_Escape;
-    if (!isCharacter) {
-        QListWidget::keyPressEvent(event);
+    if (isCharacter) {
+        event->accept();
+        Typed(text, event->key() == Qt::Key_Backspace);
         return;
     }
+    // Every other key belongs to the window. The view's own (copy, select all, Ctrl+Space) would
+    // write the clipboard or change the selection behind the program's back.
+    event->ignore();
+}
+
+void TextList::inputMethodEvent(QInputMethodEvent* event) {
+    event->accept();
+    if (!event->commitString().isEmpty()) Typed(event->commitString(), false);
+}
+
+void TextList::MoveByKey(int key) {
+    if (count() == 0) return;
+    const int last = count() - 1;
+    const int from = SelectedRow() >= 0 ? SelectedRow() : currentRow();
+    const int rowHeight = std::max(1, sizeHintForRow(0));
+    const int page = std::max(1, viewport()->height() / rowHeight - 1);
+    int to = 0;
+    switch (key) {
+        case Qt::Key_Up: to = from - 1; break;
+        case Qt::Key_Down: to = from + 1; break;
+        case Qt::Key_Home: to = 0; break;
+        case Qt::Key_End: to = last; break;
+        case Qt::Key_PageUp: to = from - page; break;
+        case Qt::Key_PageDown: to = from + page; break;
+        default: return;
+    }
+    if (from < 0 && key != Qt::Key_End) to = 0;
+    UserSelect(std::clamp(to, 0, last));
+}
+
+void TextList::Typed(const QString& text, bool backspace) {
     bool consumed = false;
     if (KeyPressHandler) {
         for (const QChar c : text) KeyPressHandler(c, &consumed);
     }
-    event->accept();
     if (consumed || !TypeAhead) return;
 
-    if (event->key() == Qt::Key_Backspace) {
+    if (backspace) {
         searchText_.chop(1);
         lastTyped_.start();
         if (searchText_.isEmpty()) {
@@ -138,8 +209,7 @@ void TextList::keyPressEvent(QKeyEvent* event) {
 void TextList::Search(const QString& text) {
     for (int i = 0; i < count(); ++i) {
         if (item(i)->text().startsWith(text, Qt::CaseInsensitive)) {
-            SelectRow(i);
-            emit Click();
+            UserSelect(i);
             return;
         }
     }

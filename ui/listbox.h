@@ -2,8 +2,15 @@
 // A plain single-selection list of text rows, as the window's two lists need it: rows drawn on
 // one line whatever they hold, a horizontal extent set from outside, clicks raised only by the
 // user, and an optional type-ahead over the rows.
-#include <QListWidget>
+//
+// Only the user's own gestures move the selection, each raising Click: a left press on a row, the
+// movement keys, the type-ahead. Everything else Qt's views offer (blank clicks, other buttons,
+// drags, Ctrl toggles, Ctrl+C and Ctrl+A) is off, so the two lists and the editor cannot drift
+// apart. A selection moved from outside (an assistive tool) counts as the user's click; one
+// removed from outside comes back.
 #include <QElapsedTimer>
+#include <QListWidget>
+#include <functional>
 #include <optional>
 
 namespace Ui {
@@ -44,18 +51,28 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     void keyboardSearch(const QString&) override {}
     void changeEvent(QEvent* event) override;
 
 private:
+    // The user picked a row: select it and raise the click.
+    void UserSelect(int row);
+    void MoveByKey(int key);
+    void Typed(const QString& text, bool backspace);
     void Search(const QString& text);
+    void SelectionChangedOutside();
 
     RowDelegate* delegate_;
     int extent_ = 0;
     QString searchText_;
     QElapsedTimer lastTyped_;
+    int selected_ = -1;       // the row the program or the user chose last
+    bool selecting_ = false;  // the selection is being changed by SelectRow
 };
 
 }  // namespace Ui

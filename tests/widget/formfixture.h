@@ -116,6 +116,13 @@ inline void TypeText(QWidget* w, const QString& text) {
     }
 }
 
+inline QPoint RowCenter(Ui::TextList* list, int row) { return list->visualItemRect(list->item(row)).center(); }
+
+// A left click on a row, as the user makes it.
+inline void ClickRow(Ui::TextList* list, int row) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCenter(list, row));
+}
+
 inline QString Q(const std::u16string& s) { return QString::fromStdU16String(s); }
 
 inline std::vector<std::u16string> Rows(const Ui::TextList* list) {

@@ -40,8 +40,7 @@ TEST(ListRowHeight, MeiryoExactlyIsTallerThanEveryOtherFace) {
 }
 
 TEST_F(FontCommand, ChosenFaceAndSizeGoToTheEditorOnlyTheFaceToTheLists) {
-    form->ListBoxK->setCurrentRow(3);
-    emit form->ListBoxK->Click();
+    ClickRow(form->ListBoxK, 3);
     form->Editor->setFocus();
     QTest::keyClicks(form->Editor, "++");
     const std::u16string edited = form->Editor->Text();

@@ -74,8 +74,7 @@ TEST(GetCommand, WhatTheClipboardHoldsDecidesWhetherAnythingChanges) {
         Ui::TMainForm& form = h.Make();
         ASSERT_TRUE(ShowAndActivate(form));
         // The user picks row 4 and edits.
-        form.ListBoxK->setCurrentRow(4);
-        emit form.ListBoxK->Click();
+        ClickRow(form.ListBoxK, 4);
         form.Editor->setFocus();
         QTest::keyClicks(form.Editor, "!");
         const auto rowsBefore = Rows(form.ListBox);
@@ -172,7 +171,6 @@ TEST(GetCommand, AListThatRefusesARowStopsTheCommandThere) {
     EXPECT_EQ(form.ListBox->SelectedRow(), -1);
     EXPECT_EQ(form.Editor->Text(), edited);
     // A click on a label the result list lacks reads nothing outside the set.
-    form.ListBoxK->setCurrentRow(5);
-    emit form.ListBoxK->Click();
+    ClickRow(form.ListBoxK, 5);
     EXPECT_EQ(form.Editor->Text(), edited);
 }
