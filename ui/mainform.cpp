@@ -10,6 +10,7 @@
 #include "core/takeclipboardtext.h"
 #include "platform/systemfonts.h"
 #include "platform/windowframe.h"
+#include "ui/accessibility.h"
 #include "ui/errordisplay.h"
 #include "ui/listextent.h"
 #include "ui/listrowheight.h"
@@ -77,6 +78,7 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent)
 }
 
 void TMainForm::CreateParts() {
+    InstallAccessibleRoles();
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Varnopile"));
     setFont(DesignedFont(PGothic, 9));
@@ -90,6 +92,7 @@ void TMainForm::CreateParts() {
     ToolBar = new FlatToolBar(this);
     ToolBar->setObjectName(QStringLiteral("ToolBar"));
     ToolBar->setFont(DesignedFont(MeiryoUI, 11));
+    ToolBar->setAccessibleName(QStringLiteral("ツールバー"));
     TBGet = ToolBar->AddButton(QStringLiteral("TBGet"), QStringLiteral("取得(&G)"),
                                QStringLiteral("クリップボードからデータを取得します。"));
     TBApply = ToolBar->AddButton(QStringLiteral("TBApply"), QStringLiteral("更新(&A)"),
@@ -100,7 +103,7 @@ void TMainForm::CreateParts() {
     ToolButton4 = ToolBar->AddSeparator(QStringLiteral("ToolButton4"));
     TBClose = ToolBar->AddButton(QStringLiteral("TBClose"), QStringLiteral("終了(&X)"), QStringLiteral("終了します。"));
 
-    StatusBar = new QStatusBar(this);
+    StatusBar = new HintBar(this);
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     StatusBar->setSizeGripEnabled(true);
     StatusBar->setFont(DesignedFont(PGothic, 9));
@@ -282,7 +285,7 @@ void TMainForm::ListBoxKeyPress(QChar& key) {
 }
 
 void TMainForm::ApplicationEventsHint(const QString& hint) {
-    if (StatusBar->currentMessage() != hint) StatusBar->showMessage(hint);
+    StatusBar->SetHint(hint);
 }
 
 void TMainForm::HelpRequested() { throw Tormvale::Exception(u"状況依存型ヘルプがインストールされていません"); }

@@ -3,7 +3,6 @@
 // editor, and a status bar that shows the hint of the tool button under the pointer.
 #include <QFont>
 #include <QGroupBox>
-#include <QStatusBar>
 #include <QToolButton>
 #include <QWidget>
 #include <array>
@@ -14,6 +13,7 @@
 #include "core/conversionset.h"
 #include "ui/editor.h"
 #include "ui/fontdialogservice.h"
+#include "ui/hintbar.h"
 #include "ui/listbox.h"
 #include "ui/toolbar.h"
 #include "ui/windowsettings.h"
@@ -65,7 +65,7 @@ public:
     QToolButton* TBClose;
     QWidget* ToolButton3;
     QWidget* ToolButton4;
-    QStatusBar* StatusBar;
+    HintBar* StatusBar;
     QToolButton* TBGet;
     TextList* ListBox;
     TextList* ListBoxK;

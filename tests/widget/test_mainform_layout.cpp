@@ -165,7 +165,7 @@ TEST_F(LayoutFixture, StatusBarShowsTheHintOfTheButtonUnderThePointer) {
         QEvent e(QEvent::Leave);
         QApplication::sendEvent(w, &e);
     };
-    EXPECT_EQ(form->StatusBar->currentMessage(), "");
+    EXPECT_EQ(form->StatusBar->Hint(), "");
     const struct {
         QToolButton* button;
         const char* hint;
@@ -175,14 +175,14 @@ TEST_F(LayoutFixture, StatusBarShowsTheHintOfTheButtonUnderThePointer) {
                  {form->TBClose, "終了します。"}};
     for (const auto& c : cases) {
         enter(c.button);
-        EXPECT_EQ(form->StatusBar->currentMessage(), QString::fromUtf8(c.hint));
+        EXPECT_EQ(form->StatusBar->Hint(), QString::fromUtf8(c.hint));
         leave(c.button);
-        EXPECT_EQ(form->StatusBar->currentMessage(), "");
+        EXPECT_EQ(form->StatusBar->Hint(), "");
     }
     // Separators and the lists have no hint of their own.
     enter(form->ToolButton3);
     enter(form->ListBox);
-    EXPECT_EQ(form->StatusBar->currentMessage(), "");
+    EXPECT_EQ(form->StatusBar->Hint(), "");
 }
 
 TEST_F(LayoutFixture, TooltipsOnlyOnToolButtonsAndTheyHideAgain) {
