@@ -12,6 +12,8 @@ packages=(
   openbox weston wl-clipboard xwayland
   fonts-noto-cjk
   dpkg-dev file desktop-file-utils appstream
+  # the accessibility check walks the window through AT-SPI
+  dbus-x11 at-spi2-core python3-pyatspi
 )
 if [ "${VARNOPILE_EXTRA_PACKAGES:-}" ]; then
   # shellcheck disable=SC2206
