@@ -9,14 +9,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -242,26 +240,6 @@ TEST(SettingsStore, NamesMatchByFixedUpperCase) {
         }
     }
     std::setlocale(LC_CTYPE, saved.c_str());
-}
-
-// The fold against the data it is made from, read here independently: every unit of the BMP.
-TEST(SettingsStore, UpperCaseIsUnicodeSimpleUpperCase) {
-    std::ifstream data("/usr/share/unicode/UnicodeData.txt");
-    if (!data) GTEST_SKIP() << "UnicodeData.txt missing";
-    std::u16string all, expected;
-    for (char32_t u = 0; u < 0x10000; ++u) all.push_back(static_cast<char16_t>(u));
-    expected = all;
-    for (std::string line; std::getline(data, line);) {
-        std::vector<std::string> f;
-        std::stringstream fields(line);
-        for (std::string part; std::getline(fields, part, ';');) f.push_back(part);
-        const unsigned long cp = std::stoul(f[0], nullptr, 16);
-        if (cp < 0x10000 && f.size() > 12 && !f[12].empty()) expected[cp] = static_cast<char16_t>(std::stoul(f[12], nullptr, 16));
-    }
-    const std::u16string got = UpperCaseName(all);
-    ASSERT_EQ(got.size(), all.size());
-    const auto diff = std::mismatch(got.begin(), got.end(), expected.begin());
-    EXPECT_TRUE(diff.first == got.end()) << "first difference at U+" << std::hex << int(diff.first - got.begin());
 }
 
 TEST(SettingsStore, GeneratedCaseTableIsCurrent) {
