@@ -106,7 +106,7 @@ void CheckStore(const SettingsStore& store, const std::vector<Query>& queries) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // Names compare by upper case in the user's locale: let it know more than ASCII.
+    // Files without a mark decode in the locale's character set: UTF-8, as on current systems.
     std::setlocale(LC_ALL, "C.UTF-8");
     return 0;
 }

@@ -81,6 +81,12 @@ bool IsDirectory(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool OnlyUserCanChange(const std::string& path, uid_t user, bool followLinks) {
+    struct stat st {};
+    const int r = followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+    return r == 0 && !S_ISLNK(st.st_mode) && st.st_uid == user && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 std::string GetSpecialFolderPath(std::uint8_t index) {
     if (index >= SpecialFolderIds.size()) return {};
     switch (SpecialFolderIds[index]) {

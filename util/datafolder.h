@@ -1,5 +1,7 @@
 #pragma once
 // Known folders and the program's data folder, as XDG folders on this platform.
+#include <sys/types.h>
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -27,6 +29,10 @@ bool PrepareDataFolder(const std::string& name, bool common);
 
 // True for a directory, or a link that leads to one.
 bool IsDirectory(const std::string& path);
+
+// True when path exists, belongs to user and no group or other may write to it: what ssh asks of
+// the files it trusts. Without followLinks a link itself never qualifies.
+bool OnlyUserCanChange(const std::string& path, uid_t user, bool followLinks = true);
 
 extern std::string UserDataFolder;
 extern std::string CommonDataFolder;

@@ -8,31 +8,32 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "util/datafolder.h"
+
 namespace Tormvale {
 
 namespace {
 
 // A shared temp folder is only used when it is ours alone: a real directory we own, mode 0700.
-bool PrivateFolder(const std::string& path) {
+bool PrivateFolder(const std::string& path, uid_t user) {
     ::mkdir(path.c_str(), 0700);
     struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
-           (st.st_mode & 077) == 0;
+    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == user && (st.st_mode & 077) == 0;
 }
 
-std::string RuntimeFolder() {
+std::string RuntimeFolder(uid_t user) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] == '/') return runtime;
+    if (runtime && runtime[0] == '/' && IsDirectory(runtime) && OnlyUserCanChange(runtime, user, false)) return runtime;
     const char* tmp = std::getenv("TMPDIR");
     const std::string base = (tmp && tmp[0] == '/') ? tmp : "/tmp";
-    const std::string folder = base + "/varnopile-" + std::to_string(::getuid());
-    return PrivateFolder(folder) ? folder : std::string();
+    const std::string folder = base + "/varnopile-" + std::to_string(user);
+    return PrivateFolder(folder, user) ? folder : std::string();
 }
 
 }  // namespace
 
-std::string GuardFilePath(const std::string& guardName) {
-    const std::string folder = RuntimeFolder();
+std::string GuardFilePath(const std::string& guardName, uid_t user) {
+    const std::string folder = RuntimeFolder(user);
     if (folder.empty()) return {};
     std::string file = guardName;
     for (char& c : file)

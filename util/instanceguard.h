@@ -2,6 +2,9 @@
 // One copy per user: a lock file in the user's runtime folder, held with flock for the life of
 // the process. Testing and taking the lock is one step, and the kernel drops it when the
 // process ends, however it ends.
+#include <sys/types.h>
+#include <unistd.h>
+
 #include <string>
 
 namespace Tormvale {
@@ -14,8 +17,9 @@ enum class GuardState {
     Unavailable,    // no lock file could be made; run without a guard
 };
 
-// The lock file for a guard name: $XDG_RUNTIME_DIR, else a private folder under the temp folder.
-std::string GuardFilePath(const std::string& guardName);
+// The lock file for a guard name: $XDG_RUNTIME_DIR when it is user's alone (a folder others can
+// write to would let them hold the lock for us), else a private folder under the temp folder.
+std::string GuardFilePath(const std::string& guardName, uid_t user = ::getuid());
 
 // Takes the guard; on Acquired the descriptor stays open (close-on-exec) until the process ends.
 GuardState AcquireInstanceGuard(const std::string& guardName);

@@ -1,5 +1,6 @@
 #include "util/settingsstore.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
 #include <langinfo.h>
@@ -10,9 +11,10 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <cwctype>
 #include <utility>
 
+#include "util/casetable.h"
+#include "util/datafolder.h"
 #include "util/errors.h"
 #include "util/intparse.h"
 #include "util/text.h"
@@ -51,6 +53,17 @@ bool StartsWith(std::string_view b, std::string_view mark) { return b.substr(0, 
 
 bool SameCharsetName(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
 
+// UTF-8 and the legacy character sets never hold a NUL byte; UTF-16LE holds one after every ASCII
+// character. Editors that save "Unicode" without a mark write such files.
+bool LooksLikeUtf16LE(std::string_view b) {
+    if (b.size() % 2 != 0) return false;
+    for (std::size_t i = 0; i + 1 < b.size(); i += 2) {
+        const auto lo = static_cast<unsigned char>(b[i]);
+        if (lo != 0 && lo < 0x80 && b[i + 1] == '\0') return true;
+    }
+    return false;
+}
+
 std::u16string Decode(std::string_view bytes, SettingsEncoding enc) {
     if (enc == SettingsEncoding::Utf16LE) {
         if (StartsWith(bytes, "\xFF\xFE")) bytes.remove_prefix(2);
@@ -59,6 +72,7 @@ std::u16string Decode(std::string_view bytes, SettingsEncoding enc) {
     if (StartsWith(bytes, "\xEF\xBB\xBF")) return Utf8ToUtf16Lossy(bytes.substr(3));
     if (StartsWith(bytes, "\xFF\xFE")) return DecodeUtf16(bytes.substr(2), false);
     if (StartsWith(bytes, "\xFE\xFF")) return DecodeUtf16(bytes.substr(2), true);
+    if (LooksLikeUtf16LE(bytes)) return DecodeUtf16(bytes, false);
     return DecodeCharset(bytes, nl_langinfo(CODESET));
 }
 
@@ -103,6 +117,72 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+std::string NameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Through a link, the file it leads to is replaced, not the link. In a folder that others can
+// write to, though, a link may be anyone's and lead to any of the user's files (a planted link to
+// ~/.bashrc would have it replaced by settings): a link is followed only where nobody but the user
+// could have made or aimed it, each link of a chain, as ssh trusts its files.
+std::string SaveTarget(const std::string& path, uid_t user) {
+    std::string current = path;
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0) {
+            if (hops == 0) return path;
+            ThrowCreateError(path, errno);  // a dangling link: creating its target is no safer
+        }
+        if (!S_ISLNK(st.st_mode)) break;
+        if (hops == 40) ThrowCreateError(path, ELOOP);
+        if (!OnlyUserCanChange(FolderOf(current), user)) ThrowCreateError(path, EPERM);
+        std::string next(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(current.c_str(), next.data(), next.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= next.size()) ThrowCreateError(path, n < 0 ? errno : ENAMETOOLONG);
+        next.resize(static_cast<std::size_t>(n));
+        current = next.starts_with('/') ? next : FolderOf(current) + "/" + next;
+    }
+    if (current != path && (!OnlyUserCanChange(current, user) || !OnlyUserCanChange(FolderOf(current), user)))
+        ThrowCreateError(path, EPERM);
+    return current;
+}
+
+// "<file>.XXXXXX.tmp": the suffix keeps a user's own "Varnopile.ini.backup" from ever looking like ours.
+constexpr std::string_view TempSuffix = ".tmp";
+
+std::string TempPattern(const std::string& target) { return target + ".XXXXXX" + std::string(TempSuffix); }
+
+bool IsTempName(std::string_view name, std::string_view file) {
+    if (name.size() != file.size() + 1 + 6 + TempSuffix.size() || !name.starts_with(file) ||
+        name[file.size()] != '.' || !name.ends_with(TempSuffix)) {
+        return false;
+    }
+    // What mkostemps puts in place of XXXXXX.
+    for (const char c : name.substr(file.size() + 1, 6)) {
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    }
+    return true;
+}
+
+// A save killed between creating its temporary file and the rename leaves that file behind. Ours
+// are regular files of the user's with our name pattern that no one else may even read (mkostemps
+// makes them 0600); anything else in the folder is left alone.
+void RemoveStaleTemps(const std::string& target, uid_t user) {
+    DIR* dir = ::opendir(FolderOf(target).c_str());
+    if (dir == nullptr) return;
+    const std::string file = NameOf(target);
+    while (const dirent* e = ::readdir(dir)) {
+        if (!IsTempName(e->d_name, file)) continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+            st.st_uid == user && (st.st_mode & 077) == 0) {
+            ::unlinkat(::dirfd(dir), e->d_name, 0);
+        }
+    }
+    ::closedir(dir);
+}
+
 bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
         const ssize_t n = ::write(fd, data.data(), data.size());
@@ -130,12 +210,7 @@ void AppendLe(std::string& out, std::u16string_view text) {
 
 std::u16string UpperCaseName(std::u16string_view text) {
     std::u16string out(text);
-    for (char16_t& c : out) {
-        // Surrogates stay as they are: towupper sees no pair, and a unit must stay one unit.
-        if (c >= 0xD800 && c <= 0xDFFF) continue;
-        const auto up = std::towupper(static_cast<wint_t>(c));
-        if (up <= 0xFFFF) c = static_cast<char16_t>(up);
-    }
+    for (char16_t& c : out) c = CaseTable::SimpleUpperCase(c);
     return out;
 }
 
@@ -197,19 +272,7 @@ SettingsStore SettingsStore::Parse(std::string_view bytes, SettingsEncoding enc,
 
         if (line.empty() || line.front() == u';') continue;
         if (line.size() >= 2 && line.front() == u'[' && line.back() == u']') {
-            const std::u16string_view name = Trim(line.substr(1, line.size() - 2));
-            const std::u16string upper = UpperCaseName(name);
-            current = SIZE_MAX;
-            for (std::size_t i = 0; i < store.sections_.size(); ++i) {
-                if (UpperCaseName(store.sections_[i].name) == upper) {
-                    current = i;
-                    break;
-                }
-            }
-            if (current == SIZE_MAX) {
-                store.sections_.push_back(Section{std::u16string(name), {}});
-                current = store.sections_.size() - 1;
-            }
+            current = store.AddSection(Trim(line.substr(1, line.size() - 2)));
             continue;
         }
         if (current == SIZE_MAX) continue;
@@ -223,7 +286,7 @@ SettingsStore SettingsStore::Parse(std::string_view bytes, SettingsEncoding enc,
             entry.key = TrimRight(line.substr(0, eq));
             entry.value = TrimLeft(line.substr(eq + 1));
         }
-        store.sections_[current].lines.push_back(std::move(entry));
+        store.AddLine(current, std::move(entry));
     }
     return store;
 }
@@ -256,39 +319,46 @@ SettingsStore SettingsStore::Load(const std::string& path, SettingsEncoding enc)
     return Parse(bytes, enc, path);
 }
 
-const SettingsStore::Section* SettingsStore::FindSection(std::u16string_view name) const {
-    const std::u16string upper = UpperCaseName(name);
-    for (const Section& s : sections_) {
-        if (UpperCaseName(s.name) == upper) return &s;
+std::size_t SettingsStore::FindSection(std::u16string_view name) const {
+    const auto it = sectionIndex_.find(UpperCaseName(name));
+    return it == sectionIndex_.end() ? SIZE_MAX : it->second;
+}
+
+// A name met again (in any letter case) gives the section that has it already.
+std::size_t SettingsStore::AddSection(std::u16string_view name) {
+    const auto [it, added] = sectionIndex_.try_emplace(UpperCaseName(name), sections_.size());
+    if (added) {
+        sections_.push_back(Section{std::u16string(name), {}});
+        keyIndex_.emplace_back();
     }
-    return nullptr;
+    return it->second;
 }
-
-SettingsStore::Section* SettingsStore::FindSection(std::u16string_view name) {
-    return const_cast<Section*>(std::as_const(*this).FindSection(name));
-}
-
-namespace {
 
 // The last line whose key (or whole text, for a valueless line) matches counts.
-template <typename Lines>
-auto FindLast(Lines& lines, std::u16string_view ident) -> decltype(&lines[0]) {
-    const std::u16string upper = UpperCaseName(ident);
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        if (UpperCaseName(it->key) == upper) return &*it;
+std::size_t SettingsStore::FindLine(std::size_t section, std::u16string_view ident) const {
+    KeyIndex& index = keyIndex_[section];
+    if (!index.built) {
+        const std::vector<Line>& lines = sections_[section].lines;
+        for (std::size_t i = 0; i < lines.size(); ++i) index.lines.insert_or_assign(UpperCaseName(lines[i].key), i);
+        index.built = true;
     }
-    return nullptr;
+    const auto it = index.lines.find(UpperCaseName(ident));
+    return it == index.lines.end() ? SIZE_MAX : it->second;
 }
 
-}  // namespace
+void SettingsStore::AddLine(std::size_t section, Line line) {
+    std::vector<Line>& lines = sections_[section].lines;
+    if (KeyIndex& index = keyIndex_[section]; index.built) index.lines.insert_or_assign(UpperCaseName(line.key), lines.size());
+    lines.push_back(std::move(line));
+}
 
 std::u16string SettingsStore::ReadString(std::u16string_view section, std::u16string_view ident,
                                          std::u16string_view def) const {
-    const Section* s = FindSection(section);
-    if (s == nullptr) return std::u16string(def);
-    const Line* line = FindLast(s->lines, ident);
-    if (line == nullptr || !line->isEntry) return std::u16string(def);
-    return line->value;
+    const std::size_t s = FindSection(section);
+    if (s == SIZE_MAX) return std::u16string(def);
+    const std::size_t line = FindLine(s, ident);
+    if (line == SIZE_MAX || !sections_[s].lines[line].isEntry) return std::u16string(def);
+    return sections_[s].lines[line].value;
 }
 
 int32_t SettingsStore::ReadInteger(std::u16string_view section, std::u16string_view ident, int32_t def) const {
@@ -299,17 +369,15 @@ int32_t SettingsStore::ReadInteger(std::u16string_view section, std::u16string_v
 
 void SettingsStore::WriteString(std::u16string_view section, std::u16string_view ident,
                                 std::u16string_view value) {
-    Section* s = FindSection(section);
-    if (s == nullptr) {
-        sections_.push_back(Section{std::u16string(section), {}});
-        s = &sections_.back();
-    }
-    if (Line* line = FindLast(s->lines, ident)) {
-        line->isEntry = true;
-        line->value = value;
+    const std::size_t s = AddSection(section);
+    if (const std::size_t found = FindLine(s, ident); found != SIZE_MAX) {
+        // The key keeps its spelling from the file, so the index stays right.
+        Line& line = sections_[s].lines[found];
+        line.isEntry = true;
+        line.value = value;
         return;
     }
-    s->lines.push_back(Line{true, std::u16string(ident), std::u16string(value)});
+    AddLine(s, Line{true, std::u16string(ident), std::u16string(value)});
 }
 
 void SettingsStore::WriteInteger(std::u16string_view section, std::u16string_view ident, int32_t value) {
@@ -336,15 +404,9 @@ std::string SettingsStore::Serialize() const {
     return out;
 }
 
-void SettingsStore::UpdateFile() const {
+void SettingsStore::UpdateFile(uid_t user) const {
     const std::string bytes = Serialize();
-
-    // Through a link, the file it leads to is replaced, not the link.
-    std::string target = path_;
-    if (char* real = ::realpath(path_.c_str(), nullptr)) {
-        target = real;
-        std::free(real);
-    }
+    const std::string target = SaveTarget(path_, user);
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) ThrowCreateError(path_, EISDIR);
@@ -355,8 +417,9 @@ void SettingsStore::UpdateFile() const {
         ThrowCreateError(path_, errno);
     }
 
-    std::string temp = target + ".XXXXXX";
-    Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    RemoveStaleTemps(target, user);
+    std::string temp = TempPattern(target);
+    Fd fd(::mkostemps(temp.data(), static_cast<int>(TempSuffix.size()), O_CLOEXEC));
     if (fd.get() < 0) ThrowCreateError(path_, errno);
     const auto fail = [&](bool create, int err) {
         fd.Close();
@@ -364,7 +427,7 @@ void SettingsStore::UpdateFile() const {
         if (create) ThrowCreateError(path_, err);
         ThrowWriteError();
     };
-    // mkostemp's 0600 is subject to the umask.
+    // mkostemps's 0600 is subject to the umask.
     if (::fchmod(fd.get(), 0600) != 0) fail(true, errno);
     if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0) fail(false, errno);
     if (fd.Close() != 0) {

@@ -2,7 +2,11 @@
 // The settings file: sections of key=value lines, read with the byte-order-mark rules and saved as
 // UTF-16 little-endian with CR LF line ends. Failures are thrown as FileOpenError, FileCreateError and
 // StreamWriteError (util/errors.h).
+#include <sys/types.h>
+#include <unistd.h>
+
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,7 +17,7 @@ namespace Tormvale {
 inline constexpr char SettingsFileName[] = "Varnopile.ini";
 
 enum class SettingsEncoding {
-    Detect,    // from the byte-order mark; without one, the locale's character set
+    Detect,    // from the byte-order mark; without one, UTF-16LE when it looks like it, else the locale's character set
     Utf16LE,   // whatever the file holds; a leading FF FE is skipped
 };
 
@@ -46,25 +50,42 @@ public:
     std::string Serialize() const;
 
     // Replaces the file at the loaded path through a temporary file in the same folder (mode 0600),
-    // so a failure leaves the old file as it was.
-    void UpdateFile() const;
+    // so a failure leaves the old file as it was; temporary files that an interrupted save of
+    // user's left there go. A link at the path is written through only when user alone can change
+    // the folder holding it, its target and the target's folder; else nothing is touched and
+    // FileCreateError says so.
+    void UpdateFile(uid_t user = ::getuid()) const;
 
     const std::string& Path() const noexcept { return path_; }
     const std::vector<Section>& Sections() const noexcept { return sections_; }
 
 private:
-    Section* FindSection(std::u16string_view name);
-    const Section* FindSection(std::u16string_view name) const;
+    // Names and keys by their upper case, so that no file makes loading or lookups quadratic.
+    using Index = std::map<std::u16string, std::size_t>;
+    // A section's keys are indexed at its first lookup: most sections are never looked into.
+    struct KeyIndex {
+        bool built = false;
+        Index lines;  // upper-cased key -> its last line
+    };
+
+    // Places in sections_ and in a section's lines; SIZE_MAX for none.
+    std::size_t FindSection(std::u16string_view name) const;
+    std::size_t AddSection(std::u16string_view name);
+    std::size_t FindLine(std::size_t section, std::u16string_view ident) const;
+    void AddLine(std::size_t section, Line line);
 
     std::string path_;
     std::vector<Section> sections_;
+    Index sectionIndex_;                     // upper-cased name -> place in sections_
+    mutable std::vector<KeyIndex> keyIndex_;  // one per section
 };
 
 // Bytes in the locale's character set (nl_langinfo(CODESET)) to UTF-16. Exposed for tests, which
 // name the character set; undecodable bytes become U+FFFD.
 std::u16string DecodeCharset(std::string_view bytes, const char* codeset);
 
-// Locale-aware upper-casing, one unit for one unit, so lengths never change.
+// Unicode simple upper case from a fixed table, one unit for one unit (surrogates stay), the same
+// under every locale.
 std::u16string UpperCaseName(std::u16string_view text);
 
 }  // namespace Tormvale

@@ -129,3 +129,33 @@ TEST(PrepareDataFolder, CommonFolderGoesToItsOwnVariable) {
     EXPECT_EQ(CommonDataFolder, d / "Tormvale/Varnopile/");
     EXPECT_EQ(UserDataFolder, before);
 }
+
+TEST(OnlyUserCanChange, OwnerAndWriteBits) {
+    const uid_t me = ::getuid();
+    struct Case {
+        const char* what;
+        bool file;
+        mode_t mode;
+        uid_t user;
+        bool expected;
+    };
+    const Case cases[] = {
+        {"private folder", false, 0700, me, true},        {"folder others may read", false, 0755, me, true},
+        {"group may write", false, 0770, me, false},      {"others may write", false, 0703, me, false},
+        {"sticky, anyone may write", false, 01777, me, false}, {"someone else's", false, 0700, me + 4242, false},
+        {"read-only file", true, 0444, me, true},         {"file the group may write", true, 0620, me, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir d;
+        const std::string path = d / "item";
+        c.file ? void(std::ofstream(path) << "x") : void(::mkdir(path.c_str(), 0700));
+        ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
+        EXPECT_EQ(OnlyUserCanChange(path, c.user), c.expected);
+        // A link to it passes only when followed.
+        ASSERT_EQ(::symlink(path.c_str(), (d / "link").c_str()), 0);
+        EXPECT_EQ(OnlyUserCanChange(d / "link", c.user), c.expected);
+        EXPECT_FALSE(OnlyUserCanChange(d / "link", c.user, false));
+    }
+    EXPECT_FALSE(OnlyUserCanChange("/nonexistent/varnopile", me));
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "tests/support/tempdir.h"
@@ -98,4 +99,34 @@ TEST(InstanceGuard, WithoutRuntimeFolderUsesAPrivateTempFolder) {
     ::chmod(shared.c_str(), 0777);
     EXPECT_EQ(GuardFilePath(GuardName), "");
     EXPECT_EQ(AcquireInstanceGuard("Varnopile/TormvaleTest"), GuardState::Unavailable);
+}
+
+// A runtime folder that others may write to, or that is not the user's, could hold the lock for
+// us: it is passed over as if it were missing.
+TEST(InstanceGuard, RuntimeFolderOnlyWhenItIsTheUsersAlone) {
+    const uid_t me = ::getuid();
+    const struct {
+        const char* what;
+        mode_t mode;
+        bool link;
+        uid_t user;
+        bool runtime;  // else the fallback, which for someone else's id is not ours either
+    } cases[] = {
+        {"private", 0700, false, me, true},           {"others may read", 0755, false, me, true},
+        {"anyone may write", 01777, false, me, false}, {"the group may write", 0770, false, me, false},
+        {"a link to it", 0700, true, me, false},      {"someone else's", 0700, false, me + 4242, false},
+        {"missing", 0, false, me, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Testing::TempDir base, tmp;
+        const std::string real = base / "real", runtime = c.link ? base / "link" : real;
+        if (c.mode) { ASSERT_EQ(::mkdir(real.c_str(), 0700) | ::chmod(real.c_str(), c.mode), 0); }
+        if (c.link) { ASSERT_EQ(::symlink(real.c_str(), runtime.c_str()), 0); }
+        Testing::ScopedEnv env("XDG_RUNTIME_DIR", runtime.c_str());
+        Testing::ScopedEnv t("TMPDIR", tmp.Path().c_str());
+        const std::string fallback = tmp / ("varnopile-" + std::to_string(me) + "/Varnopile_Tormvale.lock");
+        EXPECT_EQ(GuardFilePath(GuardName, c.user),
+                  c.runtime ? runtime + "/Varnopile_Tormvale.lock" : c.user == me ? fallback : "");
+    }
 }

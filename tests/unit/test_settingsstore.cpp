@@ -44,9 +44,10 @@ public:
         std::filesystem::remove_all(path_, ec);
     }
     std::string File(const std::string& name = SettingsFileName) const { return path_ + "/" + name; }
-    std::set<std::string> Names() const {
+    std::set<std::string> Names() const { return NamesIn(path_); }
+    static std::set<std::string> NamesIn(const std::string& folder) {
         std::set<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(path_)) names.insert(e.path().filename());
+        for (const auto& e : std::filesystem::directory_iterator(folder)) names.insert(e.path().filename());
         return names;
     }
     const std::string& Path() const { return path_; }
@@ -98,6 +99,7 @@ const std::u16string Face = u"ＭＳ ゴシック 𠮷";  // full-width letters 
 TEST(SettingsStore, EveryEncodingMarkAndNone) {
     const std::u16string body = u"[Font]\r\nName=" + Face + u"\r\nSize=9\r\n";
     const std::string utf8 = Utf16ToUtf8(body);
+    const std::string utf8Even = utf8.size() % 2 ? utf8 + " " : utf8;
     const struct {
         const char* name;
         std::string bytes;
@@ -108,6 +110,9 @@ TEST(SettingsStore, EveryEncodingMarkAndNone) {
         {"UTF-16LE mark", "\xFF\xFE" + Utf16Bytes(body, false), SettingsEncoding::Detect, true},
         {"UTF-16BE mark", "\xFE\xFF" + Utf16Bytes(body, true), SettingsEncoding::Detect, true},
         {"no mark, C locale", utf8, SettingsEncoding::Detect, true},
+        {"no mark, UTF-8 of even length", utf8Even, SettingsEncoding::Detect, true},
+        {"no mark, UTF-16LE", Utf16Bytes(body, false), SettingsEncoding::Detect, true},
+        {"no mark, UTF-16LE starting in Japanese", Utf16Bytes(u"設定\r\n" + body, false), SettingsEncoding::Detect, true},
         {"UTF-16LE odd last byte", "\xFF\xFE" + Utf16Bytes(body, false) + "A", SettingsEncoding::Detect, true},
         {"forced, with mark", "\xFF\xFE" + Utf16Bytes(body, false), SettingsEncoding::Utf16LE, true},
         {"forced, without mark", Utf16Bytes(body, false), SettingsEncoding::Utf16LE, true},
@@ -194,7 +199,8 @@ TEST(SettingsStore, WritesKeepPlacesAndSpelling) {
     store.WriteString(u"Font", u"Name", Face);
     store.WriteInteger(u"Font", u"Size", 12);
     store.WriteInteger(u"Window", u"Top", -201);
-    store.WriteInteger(u"Window", u"Left", 0);
+    store.WriteInteger(u"Window", u"Left", 1);
+    store.WriteInteger(u"WINDOW", u"LEFT", 0);  // the entry just added, not a second one
     store.WriteString(u"New", u"Key", u"");
     EXPECT_EQ(Text(store), u"[font]\r\nNAME=" + Face + u"\r\nSize=1\r\nSize=12\r\nlate=1\r\n\r\n"
                            u"[Extra]\r\nkeep=me\r\nloose line\r\n\r\n"
@@ -202,15 +208,45 @@ TEST(SettingsStore, WritesKeepPlacesAndSpelling) {
                            u"[New]\r\nKey=\r\n\r\n");
 }
 
-TEST(SettingsStore, NamesMatchByLocaleUpperCasing) {
+// A file in UTF-16LE without a mark, as some editors save "Unicode", read at start and saved at close.
+TEST(SettingsStore, MarklessUtf16SurvivesTheSave) {
+    TempDir dir;
+    WriteBytes(dir.File(), Utf16Bytes(u"[Font]\r\nName=Old\r\n[Keep]\r\nthis=" + Face + u"\r\n", false));
+    SettingsStore store = SettingsStore::Load(dir.File(), SettingsEncoding::Detect);
+    store.WriteString(u"Font", u"Name", u"New");
+    store.UpdateFile();
+    EXPECT_EQ(ReadBytes(dir.File()), Saved(u"[Font]\r\nName=New\r\n\r\n[Keep]\r\nthis=" + Face + u"\r\n\r\n"));
+}
+
+// Names match by Unicode's simple upper case whatever the C library's locale says.
+TEST(SettingsStore, NamesMatchByFixedUpperCase) {
+    const struct {
+        std::u16string inFile, asked;
+        bool match;
+    } cases[] = {
+        {u"window", u"WINDOW", true}, {u"Café", u"CAFÉ", true},    {u"ｎａｍｅ", u"ＮＡＭＥ", true},
+        {u"size", u"SIZE", true},     {u"sıze", u"SIZE", true},    {u"SİZE", u"size", false},  // Turkish dotted/dotless i
+        {u"ǆ", u"ǅ", true},           {u"straße", u"STRASSE", false}, {u"\xD801\xDC28", u"\xD801\xDC00", false},
+    };
     const std::string saved = std::setlocale(LC_CTYPE, nullptr);
-    ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
-    SettingsStore store = FromText(u"[Café]\r\nｎａｍｅ=x\r\n");
-    EXPECT_EQ(store.ReadString(u"CAFÉ", u"ＮＡＭＥ", u""), u"x");
-    store.WriteString(u"café", u"Ｎａｍｅ", u"y");
-    EXPECT_EQ(Text(store), u"[Café]\r\nｎａｍｅ=y\r\n\r\n");
+    for (const char* locale : {"C", "C.UTF-8", "tr_TR.UTF-8"}) {
+        if (std::setlocale(LC_CTYPE, locale) == nullptr) continue;  // tr_TR is rarely generated
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(locale) + " " + Utf16ToUtf8(c.inFile) + " / " + Utf16ToUtf8(c.asked));
+            SettingsStore store = FromText(u"[" + c.inFile + u"]\r\n" + c.inFile + u"=x\r\n");
+            EXPECT_EQ(store.ReadString(c.asked, c.asked, u"-"), c.match ? u"x" : u"-");
+            store.WriteString(c.asked, c.asked, u"y");
+            EXPECT_EQ(store.Sections().size(), c.match ? 1u : 2u);
+        }
+    }
     std::setlocale(LC_CTYPE, saved.c_str());
-    EXPECT_EQ(UpperCaseName(u"a\xD842\xDFB7z"), u"A\xD842\xDFB7Z");
+}
+
+TEST(SettingsStore, GeneratedCaseTableIsCurrent) {
+    if (std::system("command -v python3 >/dev/null && test -r /usr/share/unicode/UnicodeData.txt") != 0)
+        GTEST_SKIP() << "python3 or UnicodeData.txt missing";
+    const std::string command = std::string("python3 ") + VARNOPILE_SOURCE_DIR + "/scripts/gen_case_table.py --check";
+    EXPECT_EQ(std::system(command.c_str()), 0) << "util/casetable.cpp differs from what the script generates";
 }
 
 TEST(SettingsStore, FileWrittenFromNothing) {
@@ -258,15 +294,101 @@ TEST(SettingsStore, SaveReplacesTheOldFile) {
     EXPECT_EQ(dir.Names(), std::set<std::string>{SettingsFileName});
 }
 
-TEST(SettingsStore, SaveThroughALinkReplacesItsTarget) {
+// A temporary file as a save killed before its rename leaves it.
+std::string StaleTemp(const std::string& file) {
+    std::string name = file + ".XXXXXX.tmp";
+    const int fd = ::mkostemps(name.data(), 4, 0);
+    EXPECT_GE(fd, 0);
+    ::close(fd);
+    return name.substr(name.rfind('/') + 1);
+}
+
+// Through a link the save replaces the link's target, but only where no one but the user could have
+// made or aimed the link; otherwise nothing at all changes.
+TEST(SettingsStore, LinksAreFollowedOnlyWhereOnlyTheUserCouldHaveMadeThem) {
+    const uid_t someoneElse = ::getuid() + 4242;
+    const struct {
+        const char* name;
+        const char* linkTo;  // from data/, where the settings path lies; nullptr: a plain file
+        mode_t dataMode, dotsMode, targetMode;
+        uid_t user;
+        int err;  // 0: saved
+    } cases[] = {
+        {"own link into a dotfile folder", "../dots/real.ini", 0700, 0755, 0600, ::getuid(), 0},
+        {"own link beside it", "real.ini", 0700, 0755, 0644, ::getuid(), 0},
+        {"no link, folder anyone may write", nullptr, 01777, 0755, 0600, ::getuid(), 0},
+        {"link in a folder anyone may write", "../dots/real.ini", 01777, 0755, 0600, ::getuid(), EPERM},
+        {"link in a folder the group may write", "../dots/real.ini", 0770, 0755, 0600, ::getuid(), EPERM},
+        {"target others may write", "../dots/real.ini", 0700, 0755, 0602, ::getuid(), EPERM},
+        {"target in a folder the group may write", "../dots/real.ini", 0700, 0775, 0600, ::getuid(), EPERM},
+        {"someone else's folder and target", "../dots/real.ini", 0700, 0755, 0600, someoneElse, EPERM},
+        {"dangling link", "../dots/missing.ini", 0700, 0755, 0600, ::getuid(), ENOENT},
+        {"chain through a folder anyone may write", "../pub/hop", 0700, 0755, 0600, ::getuid(), EPERM},
+    };
+    const std::string old = Saved(u"[A]\r\nx=1\r\n");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        ASSERT_EQ(::mkdir(dir.File("data").c_str(), 0700), 0);
+        ASSERT_EQ(::mkdir(dir.File("dots").c_str(), 0700), 0);
+        ASSERT_EQ(::mkdir(dir.File("pub").c_str(), 0700), 0);
+        ASSERT_EQ(::chmod(dir.File("pub").c_str(), 01777), 0);
+        ASSERT_EQ(::symlink("../dots/real.ini", dir.File("pub/hop").c_str()), 0);
+        const std::string path = dir.File("data/Varnopile.ini");
+        const bool beside = c.linkTo && std::string(c.linkTo) == "real.ini";
+        const std::string target = !c.linkTo ? path : beside ? dir.File("data/real.ini") : dir.File("dots/real.ini");
+        WriteBytes(target, old);
+        if (c.linkTo) {
+            ASSERT_EQ(::symlink(c.linkTo, path.c_str()), 0);
+        }
+        const std::string stale = StaleTemp(target);
+        ::chmod(target.c_str(), c.targetMode);
+        ::chmod(dir.File("data").c_str(), c.dataMode);
+        ::chmod(dir.File("dots").c_str(), c.dotsMode);
+        const auto names = [&] { return std::pair(TempDir::NamesIn(dir.File("data")), TempDir::NamesIn(dir.File("dots"))); };
+        auto expectedNames = names();
+
+        SettingsStore store = SettingsStore::Load(path, SettingsEncoding::Detect);
+        store.WriteInteger(u"A", u"x", 2);
+        try {
+            store.UpdateFile(c.user);
+            EXPECT_EQ(c.err, 0) << "saved";
+            EXPECT_EQ(ReadBytes(target), Saved(u"[A]\r\nx=2\r\n\r\n"));
+            (beside || !c.linkTo ? expectedNames.first : expectedNames.second).erase(stale);
+        } catch (const FileCreateError& e) {
+            EXPECT_EQ(e.Message(), u"ファイル \"" + U(path) + u"\" を作成できません。" + SystemErrorText(c.err));
+            EXPECT_EQ(ReadBytes(target), old);
+        }
+        EXPECT_EQ(std::filesystem::is_symlink(path), c.linkTo != nullptr);
+        EXPECT_EQ(names(), expectedNames);
+    }
+}
+
+// What an interrupted save left goes with the next save; files that only look alike stay.
+TEST(SettingsStore, StaleTempFilesGoAndNothingElse) {
     TempDir dir;
-    WriteBytes(dir.File("real.ini"), Saved(u"[A]\r\nx=1\r\n"));
-    ASSERT_EQ(::symlink("real.ini", dir.File().c_str()), 0);
-    SettingsStore store = SettingsStore::Load(dir.File(), SettingsEncoding::Utf16LE);
-    store.WriteInteger(u"A", u"x", 2);
+    WriteBytes(dir.File(), Saved(u"[A]\r\nx=1\r\n"));
+    const std::string stale[] = {StaleTemp(dir.File()), StaleTemp(dir.File())};
+    const char* keep[] = {"Varnopile.ini.backup", "Varnopile.ini.AbC12.tmp", "Varnopile.ini.AbC1234.tmp",
+                          "Varnopile.ini.AbC-12.tmp", "Varnopile.ini.AbC123.tm", "Other.ini.AbC123.tmp",
+                          "Varnopile.ini.Shared.tmp", "Varnopile.ini.Folder.tmp", "Varnopile.ini.Linked.tmp"};
+    for (const char* name : keep) {
+        WriteBytes(dir.File(name), "");
+        ::chmod(dir.File(name).c_str(), 0600);
+    }
+    ::chmod(dir.File("Varnopile.ini.Shared.tmp").c_str(), 0640);  // not as mkostemps makes ours
+    std::filesystem::remove(dir.File("Varnopile.ini.Folder.tmp"));
+    ASSERT_EQ(::mkdir(dir.File("Varnopile.ini.Folder.tmp").c_str(), 0700), 0);
+    std::filesystem::remove(dir.File("Varnopile.ini.Linked.tmp"));
+    ASSERT_EQ(::symlink(stale[0].c_str(), dir.File("Varnopile.ini.Linked.tmp").c_str()), 0);
+
+    SettingsStore store = SettingsStore::Load(dir.File(), SettingsEncoding::Detect);
+    store.UpdateFile(::getuid() + 4242);  // someone else's are not ours to remove
+    EXPECT_EQ(dir.Names().size(), std::size(keep) + 3);
     store.UpdateFile();
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.File()));
-    EXPECT_EQ(ReadBytes(dir.File("real.ini")), Saved(u"[A]\r\nx=2\r\n\r\n"));
+    std::set<std::string> expected(std::begin(keep), std::end(keep));
+    expected.insert(SettingsFileName);
+    EXPECT_EQ(dir.Names(), expected);
 }
 
 TEST(SettingsStore, MissingFileOrFolderLoadsEmpty) {
