@@ -9,11 +9,11 @@ takes part (under a Turkish locale the C library would map i to U+0130).
 With --check nothing is written: the exit status says whether the file is up to date.
 """
 
-import argparse
 import os
 import sys
 
-DEFAULT_DATA = "/usr/share/unicode/UnicodeData.txt"
+import generated_source
+
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 DEFAULT_OUT = os.path.join(REPO, "util", "casetable.cpp")
 
@@ -71,28 +71,5 @@ def render(data_path):
     return "\n".join(out)
 
 
-def main():
-    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    ap.add_argument("--data", default=DEFAULT_DATA)
-    ap.add_argument("--out", default=DEFAULT_OUT)
-    ap.add_argument("--check", action="store_true")
-    args = ap.parse_args()
-    text = render(args.data)
-    if args.check:
-        try:
-            with open(args.out, encoding="utf-8") as f:
-                same = f.read() == text
-        except OSError:
-            same = False
-        if not same:
-            print(f"{args.out} is out of date; run {sys.argv[0]}", file=sys.stderr)
-        return 0 if same else 1
-    tmp = args.out + ".tmp"
-    with open(tmp, "w", encoding="utf-8") as f:
-        f.write(text)
-    os.replace(tmp, args.out)
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(generated_source.main(__doc__, render, DEFAULT_OUT))

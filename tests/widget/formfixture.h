@@ -1,6 +1,8 @@
 #pragma once
 // What the window tests share: a display that records errors instead of blocking on a modal
 // box, and a window built on fixed fonts in a throw-away data folder.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QFont>
 #include <QKeyEvent>
@@ -103,6 +105,17 @@ struct FormHarness {
         s.menuFont = TestMenuFont();
         form = std::make_unique<Ui::TMainForm>(s);
         return *form;
+    }
+};
+
+// A window on doubles, shown and active, opened with `text` on the clipboard.
+struct ShownForm : ::testing::Test {
+    FormHarness h;
+    Ui::TMainForm* form = nullptr;
+    void Open(const std::u16string& text) {
+        h.clipboard.text = text;
+        form = &h.Make();
+        ASSERT_TRUE(ShowAndActivate(*form));
     }
 };
 

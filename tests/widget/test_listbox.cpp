@@ -14,15 +14,8 @@ using namespace Testing;
 
 namespace {
 
-struct ListGestures : ::testing::Test {
-    FormHarness h;
-    Ui::TMainForm* form = nullptr;
-
-    void SetUp() override {
-        h.clipboard.text = u"Mixed Text: ﾊﾟｿｺﾝ ひらがな カタカナ ＡＢＣ";
-        form = &h.Make();
-        ASSERT_TRUE(ShowAndActivate(*form));
-    }
+struct ListGestures : ShownForm {
+    void SetUp() override { Open(u"Mixed Text: ﾊﾟｿｺﾝ ひらがな カタカナ ＡＢＣ"); }
 };
 
 void Key(Ui::TextList* list, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {

@@ -16,14 +16,8 @@ Ui::FontChoice Choice(const QString& face, int size, bool bold = false, bool ita
     return c;
 }
 
-struct FontCommand : ::testing::Test {
-    FormHarness h;
-    Ui::TMainForm* form = nullptr;
-    void SetUp() override {
-        h.clipboard.text = u"Font Test ﾃｷｽﾄ かな";
-        form = &h.Make();
-        ASSERT_TRUE(ShowAndActivate(*form));
-    }
+struct FontCommand : ShownForm {
+    void SetUp() override { Open(u"Font Test ﾃｷｽﾄ かな"); }
 };
 
 }  // namespace

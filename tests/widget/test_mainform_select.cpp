@@ -8,15 +8,8 @@ using namespace Testing;
 
 namespace {
 
-struct Selecting : ::testing::Test {
-    FormHarness h;
-    Ui::TMainForm* form = nullptr;
-
-    void SetUp() override {
-        h.clipboard.text = u"Mixed Text: ﾊﾟｿｺﾝ ひらがな カタカナ ＡＢＣ";
-        form = &h.Make();
-        ASSERT_TRUE(ShowAndActivate(*form));
-    }
+struct Selecting : ShownForm {
+    void SetUp() override { Open(u"Mixed Text: ﾊﾟｿｺﾝ ひらがな カタカナ ＡＢＣ"); }
     QPoint RowCenter(Ui::TextList* list, int row) { return list->visualItemRect(list->item(row)).center(); }
     void Click(Ui::TextList* list, int row) { QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCenter(list, row)); }
     std::u16string Variant(int r) { return form->Data()[static_cast<std::size_t>(r)]; }
