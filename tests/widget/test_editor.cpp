@@ -40,25 +40,6 @@ const std::u16string Letters[] = {u"a", u"b", u" ", u"\t", u"あ", u"ア"};
 
 }  // namespace
 
-TEST(Editor, EditsChangeOnlyWhatTheUserChanged) {
-    struct Case {
-        const char* name;
-        std::u16string loaded, typed, expected;  // typed at the end
-    } const cases[] = {
-        {"paragraph and line separators", u"p\u2029q\u2028r", u"Z", u"p\u2029q\u2028rZ"},
-        {"mixed CR LF and LF", u"a\r\nb\nc", u"X", u"a\r\nb\ncX"},
-        {"a lone CR", u"a\rb", u"c", u"a\rbc"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Ui::TextEditor editor;
-        editor.SetText(c.loaded);
-        editor.moveCursor(QTextCursor::End);
-        TypeText(&editor, QString::fromStdU16String(c.typed));
-        EXPECT_EQ(editor.Text(), c.expected);
-    }
-}
-
 TEST(Editor, RandomEditsThroughKeysMatchTheSameEditsOnTheString) {
     std::mt19937 rng(20261209);
     const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
