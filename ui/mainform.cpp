@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QShortcut>
 #include <QStatusTipEvent>
@@ -327,6 +328,14 @@ bool TMainForm::event(QEvent* event) {
     }
     if (event->type() == QEvent::WindowActivate && getOnActivation_) {
         getOnActivation_ = false;
+        // The compositor may hand the selection over just after it activates us: when the Get
+        // found nothing, the first selection that arrives completes it.
+        connect(
+            QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            [this] {
+                if (ListBox->count() == 0) Run([this] { FormShow(); });
+            },
+            Qt::SingleShotConnection);
         Run([this] { FormShow(); });
     }
     return QWidget::event(event);
