@@ -36,6 +36,13 @@ TextList::TextList(QWidget* parent) : QListWidget(parent), delegate_(new RowDele
     });
 }
 
+// The model and the selection model outlive this part of the object: QWidget's destructor clears
+// them, and their signals must not reach a list that is already gone.
+TextList::~TextList() {
+    disconnect(model(), nullptr, this, nullptr);
+    disconnect(selectionModel(), nullptr, this, nullptr);
+}
+
 void TextList::AddRow(const QString& text) {
     if (MaxRows && count() >= *MaxRows) throw Tormvale::ListInsertError(u"行を挿入できません");
     addItem(text);

@@ -21,6 +21,7 @@ class TextList : public QListWidget {
     Q_OBJECT
 public:
     explicit TextList(QWidget* parent = nullptr);
+    ~TextList() override;
 
     // Appends a row; a list that has reached MaxRows refuses it with ListInsertError.
     void AddRow(const QString& text);
