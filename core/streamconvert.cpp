@@ -2,8 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cassert>
 #include <cstring>
+#include <vector>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 #include "util/lcmap.h"
 #include "util/widthtables.h"
@@ -216,198 +222,453 @@ Step MapUtf8(const Byte* s, std::size_t n, bool last, Byte* out, char16_t& previ
 }
 
 
-// UTF-8 lead byte to sequence length; 0 where no sequence may begin.
-constexpr auto LengthOf = [] {
-    std::array<Byte, 256> t{};
-    for (int c = 0; c < 256; ++c) t[c] = c < 0x80 ? 1 : c < 0xC2 ? 0 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : c < 0xF5 ? 4 : 0;
+// What the fast loop needs of a lead byte, packed so that one load gives it all:
+// bits 0-2 the sequence's length (1 for a byte no sequence may begin with, flagged in bit 7);
+// bits 8-15 and 16-23 the least second byte and the span above it that the lead allows (no
+// overlongs, no encoded surrogates, nothing above U+10FFFF); bits 24-31 the mask of the lead's
+// own bits, bits 32-39 the shift that turns (lead << 12 | second << 6 | third) into the unit;
+// bit 40 whether the unit's entry in the map counts (not for a sequence beyond the BMP).
+constexpr auto LeadInfo = [] {
+    std::array<std::uint64_t, 256> t{};
+    for (unsigned c = 0; c < 256; ++c) {
+        std::uint64_t len = 1, invalid = 0, low = 0, high = 0xFF, mask = 0x7F, shift = 12, counts = 1;
+        if (c >= 0x80 && c < 0xC2) invalid = 1;
+        else if (c >= 0xC2 && c < 0xE0) len = 2, mask = 0x1F, shift = 6;
+        else if (c >= 0xE0 && c < 0xF0) {
+            len = 3, mask = 0x0F, shift = 0;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c < 0xF5) {
+            len = 4, mask = 0x07, shift = 0, counts = 0;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else if (c >= 0xF5) invalid = 1;
+        t[c] = len | invalid << 7 | low << 8 | (high - low) << 16 | mask << 24 | shift << 32 | counts << 40;
+    }
     return t;
 }();
 
-// Any unit of the BMP, in as few branches as the lengths allow.
-inline std::size_t EncodeBranchless(std::uint32_t u, Byte* out) {
-    const std::uint32_t two = (0xC0 | u >> 6) | (0x80 | (u & 0x3F)) << 8;
-    const std::uint32_t three = (0xE0 | u >> 12) | (0x80 | ((u >> 6) & 0x3F)) << 8 | (0x80 | (u & 0x3F)) << 16;
-    const std::uint32_t w = u < 0x80 ? u : u < 0x800 ? two : three;
-    out[0] = static_cast<Byte>(w);
-    out[1] = static_cast<Byte>(w >> 8);
-    out[2] = static_cast<Byte>(w >> 16);
-    return 1 + (u >= 0x80) + (u >= 0x800);
+// A variant's mapping of the BMP as the UTF-8 it writes. An entry holds up to six output bytes
+// (bits 0-47) and their count (48-51); for the vector loop also the length of the character it
+// maps (52-54) and, for a half-width katakana a sound mark may join, 1 + its place after U+FF60
+// (55-61). Bit 63 marks a sound mark, which full width may join with the katakana before it.
+struct ByteMap {
+    // For the portable loop: entries[offsetOf[unit >> 6] + (unit & 63)], 0 for a unit left alone.
+    std::array<std::uint32_t, 1024> offsetOf{};  // 0: the shared page of units left alone
+    std::vector<std::uint64_t> entries;
+    // Which characters the map may change, for sixteen bytes at a time: a character whose lead
+    // is b0 and next byte b1 may change when leadHigh[b0 >> 4] & leadLow[b0 & 15] &
+    // nextHigh[(b1 >> 4) & 3] & nextLow[b1 & 15] is not 0. Each bit stands for one lead byte (or
+    // for ASCII), so the test errs only towards yes.
+    std::array<Byte, 16> leadHigh{}, leadLow{}, nextHigh{}, nextLow{};
+    // For the vector loop, every character that test says yes to, changed or not, keyed by its
+    // first two bytes (by its lead alone when ASCII): the place of its entries in `full`, and in
+    // bits 24-31 the mask of the third byte's bits that choose among them. Key 0 and any key no
+    // valid text has lead to full[0], which is 0.
+    std::vector<std::uint32_t> byPair;
+    std::vector<std::uint64_t> full;
+};
+constexpr std::uint64_t SoundMarkFlag = std::uint64_t{1} << 63;
+
+inline std::uint64_t Packed(const Byte* bytes, std::size_t n) {
+    std::uint64_t packed = 0;
+    for (std::size_t b = n; b-- > 0;) packed = packed << 8 | bytes[b];
+    return packed | std::uint64_t{n} << 48;
 }
 
-// Whether the 16 bytes at s begin with five three-byte sequences (lead, two continuations each):
-// the common stretch of Japanese text, which the five-at-once path below takes.
-inline bool FiveKanaOrKanji(const Byte* s) {
-    Lanes v = Load16(s);
-    // As signed bytes, continuations are the ones below -64; three-byte leads are 0xE0-0xEF.
-    using Signed = signed char __attribute__((vector_size(16)));
-    Signed signedV;
-    std::memcpy(&signedV, &v, sizeof v);
-    const Lanes continuation = static_cast<Lanes>(signedV < static_cast<signed char>(-64));
-    const Lanes threeLead = static_cast<Lanes>((v & 0xF0) == 0xE0);
-    // Lanes 0-14: leads at 0, 3, 6, 9, 12 and continuations between them.
-    constexpr Lanes leadsAt = {0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};
-    constexpr Lanes within = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0};
-    const Lanes wrong = ((threeLead ^ leadsAt) | (continuation ^ (~leadsAt))) & within;
-    std::uint64_t halves[2];
-    std::memcpy(halves, &wrong, sizeof halves);
-    return (halves[0] | halves[1]) == 0;
-}
-
-// Five three-byte sequences at s: checked, and copied as they are when the variant leaves all five
-// alone, else mapped one by one. Returns the bytes written, or Declined when a sound mark is among
-// them (full width joins it with the unit before, which the one-by-one loop does).
-constexpr std::size_t Declined = ~std::size_t{0};
-
+// The entry of unit u, or 0 when the variant leaves it alone.
 template <std::size_t V>
-std::size_t MapFive(const Byte* s, Byte* out, char16_t& prev, unsigned& bad) {
-    std::uint32_t u[5];
-    for (int k = 0; k < 5; ++k) {
-        u[k] = (s[3 * k] & 0x0Fu) << 12 | (s[3 * k + 1] & 0x3Fu) << 6 | (s[3 * k + 2] & 0x3Fu);
-        bad |= (u[k] < 0x800) | ((u[k] & 0xF800) == 0xD800);
-    }
-    if constexpr (V == CheckOnlyVariant) {
-        return 0;
-    } else if constexpr (V == Lower || V == Upper) {
-        std::memcpy(out, s, 16);
-        return 15;
-    } else if constexpr (V == HalfWidth) {
-        std::uint32_t e[5], any = 0;
-        for (int k = 0; k < 5; ++k) any |= e[k] = Lookup(HalfWidthPages, static_cast<char16_t>(u[k]));
-        if (any == 0) {
-            std::memcpy(out, s, 16);
-            return 15;
-        }
-        std::size_t o = 0;
-        for (int k = 0; k < 5; ++k) {
-            o += EncodeBranchless((u[k] + e[k]) & 0xFFFF, out + o);
-            const std::uint32_t mark = e[k] >> 16;  // U+FF9E or U+FF9F, kept only when there is one
-            out[o] = 0xEF;
-            out[o + 1] = 0xBE;
-            out[o + 2] = static_cast<Byte>(0x80 | (mark & 0x3F));
-            o += mark != 0 ? 3 : 0;
-        }
-        return o;
+std::uint64_t ChangedEntry(char16_t u) {
+    Byte bytes[8] = {};
+    std::size_t n = 0;
+    std::uint64_t flag = 0;
+    if constexpr (V == HalfWidth) {
+        const std::uint32_t entry = Lookup(HalfWidthPages, u);
+        if (entry == 0) return 0;
+        n = Encode(static_cast<char16_t>(u + static_cast<std::uint16_t>(entry)), bytes);
+        if (entry >> 16 != 0) n += Encode(static_cast<char16_t>(entry >> 16), bytes + n);
     } else {
         const std::uint16_t* const* pages =
             V == Katakana ? KatakanaPages : V == Hiragana ? HiraganaPages : FullWidthPages;
-        std::uint16_t d[5];
-        unsigned any = 0, marks = 0;
-        for (int k = 0; k < 5; ++k) {
-            any |= d[k] = Lookup(pages, static_cast<char16_t>(u[k]));
-            if constexpr (V == FullWidth) marks |= u[k] - VoicedMark < 2;
-        }
-        if (marks != 0) return Declined;
-        prev = static_cast<char16_t>(u[4]);
-        if (any == 0) {
-            std::memcpy(out, s, 16);
-            return 15;
-        }
-        std::size_t o = 0;
-        for (int k = 0; k < 5; ++k) o += EncodeBranchless((u[k] + d[k]) & 0xFFFF, out + o);
-        return o;
+        const std::uint16_t delta = Lookup(pages, u);
+        if (V == FullWidth && static_cast<char16_t>(u - VoicedMark) < 2) flag = SoundMarkFlag;
+        if (delta == 0 && flag == 0) return 0;
+        n = Encode(static_cast<char16_t>(u + delta), bytes);
     }
+    return Packed(bytes, n) | flag;
 }
 
-// The bulk of a piece: every sequence that begins before `end` (at most n - 16, so each may read
-// 16 bytes ahead) is decoded, checked and mapped with few branches; whether any was invalid is
-// only known at the end. Returns false then, and the careful loop goes over the same bytes again.
 template <std::size_t V>
-bool MapFast(const Byte* s, std::size_t& at, std::size_t end, Byte* out, std::size_t& written, char16_t& previous) {
-    std::size_t i = at, o = written, fiveFrom = 0;
-    char16_t prev = previous;
-    unsigned bad = 0;
-    while (i < end) {
-        const unsigned b0 = s[i], b1 = s[i + 1], b2 = s[i + 2];
-        if (b0 < 0x80 && V != FullWidth) {
-            const Lanes v = Load16(s + i);
-            if (AllAscii(v)) {
-                if constexpr (V == Lower || V == Upper) {
-                    const Byte first = V == Lower ? 'A' : 'a', delta = V == Lower ? 0x20 : 0xE0;
-                    const Lanes shifted = v + (static_cast<Lanes>(static_cast<Lanes>(v - first) < 26) & delta);
-                    std::memcpy(out + o, &shifted, sizeof shifted);
-                } else if constexpr (V != CheckOnlyVariant) {
-                    std::memcpy(out + o, &v, sizeof v);
+const ByteMap& MapOf() {
+    static const ByteMap map = [] {
+        ByteMap m;
+        m.entries.assign(64, 0);
+        for (unsigned page = 0; page < 1024; ++page) {
+            std::array<std::uint64_t, 64> entries{};
+            bool any = false;
+            for (unsigned k = 0; k < 64; ++k) {
+                entries[k] = ChangedEntry<V>(static_cast<char16_t>(page << 6 | k));
+                any |= entries[k] != 0;
+            }
+            if (any) {
+                m.offsetOf[page] = static_cast<std::uint32_t>(m.entries.size());
+                m.entries.insert(m.entries.end(), entries.begin(), entries.end());
+            }
+        }
+        const auto changes = [&m](unsigned u) { return m.entries[m.offsetOf[u >> 6] + (u & 63)] != 0; };
+
+        std::array<int, 256> bitOf;
+        bitOf.fill(-1);
+        int nextBit = 1;
+        for (unsigned u = 0; u < 0x10000; ++u) {
+            if ((u & 0xF800) == 0xD800 || !changes(u)) continue;
+            Byte bytes[3];
+            const std::size_t n = Encode(static_cast<char16_t>(u), bytes);
+            // All of ASCII shares bit 0; past eight lead bytes the last bit is shared.
+            int& bit = bitOf[n == 1 ? 0 : bytes[0]];
+            if (bit < 0) bit = n == 1 ? 0 : std::min(nextBit++, 7);
+            const auto mask = static_cast<Byte>(1u << bit);
+            m.leadHigh[bytes[0] >> 4] |= mask;
+            m.leadLow[bytes[0] & 15] |= mask;
+            for (unsigned b1 = 0; b1 < 256; ++b1) {
+                if (n == 1 || b1 == bytes[1]) {
+                    m.nextHigh[(b1 >> 4) & 3] |= mask;
+                    m.nextLow[b1 & 15] |= mask;
                 }
-                i += 16;
-                o += V == CheckOnlyVariant ? 0 : 16;
-                prev = s[i - 1];
-                continue;
             }
         }
-        if (b0 >= 0xE0 && b0 < 0xF0 && i >= fiveFrom && FiveKanaOrKanji(s + i)) {
-            if (const std::size_t put = MapFive<V>(s + i, out + o, prev, bad); put != Declined) {
-                i += 15;
-                o += put;
-                continue;
+
+        const auto said = [&m](unsigned b0, unsigned b1) {
+            return (m.leadHigh[b0 >> 4] & m.leadLow[b0 & 15] & m.nextHigh[(b1 >> 4) & 3] & m.nextLow[b1 & 15]) != 0;
+        };
+        const auto fullEntry = [&](unsigned u, std::uint64_t length) {
+            std::uint64_t entry = m.entries[m.offsetOf[u >> 6] + (u & 63)];
+            if (entry == 0) {
+                Byte bytes[3];
+                entry = Packed(bytes, Encode(static_cast<char16_t>(u), bytes));
             }
-            fiveFrom = i + 15;  // these go one by one
-        }
-        const unsigned len = LengthOf[b0];
-        if (len == 4) [[unlikely]] {
-            char32_t cp;
-            bad |= Decode(s + i, 4, cp) != 4;
-            if constexpr (V != CheckOnlyVariant) {
-                std::memcpy(out + o, s + i, 4);
-                o += 4;
-            }
-            i += 4;
-            prev = 0xDC00;
-            continue;
-        }
-        const std::uint32_t two = (b0 & 0x1F) << 6 | (b1 & 0x3F);
-        const std::uint32_t three = (b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F);
-        const std::uint32_t u = len == 3 ? three : len == 2 ? two : b0;
-        const unsigned firstOk = (b1 & 0xC0) == 0x80, secondOk = (b2 & 0xC0) == 0x80;
-        bad |= (len == 0) | ((len >= 2) & !firstOk) |
-               ((len == 3) & (!secondOk | (three < 0x800) | ((three & 0xF800) == 0xD800)));
-        i += len + (len == 0);
-        if constexpr (V == CheckOnlyVariant) {
-            continue;
-        } else if constexpr (V == Lower || V == Upper) {
-            const std::uint32_t first = V == Lower ? 'A' : 'a';
-            const std::uint32_t delta = V == Lower ? 0x20 : 0x10000 - 0x20;
-            o += EncodeBranchless((u + ((u - first < 26) ? delta : 0)) & 0xFFFF, out + o);
-        } else if constexpr (V == HalfWidth) {
-            const std::uint32_t entry = Lookup(HalfWidthPages, static_cast<char16_t>(u));
-            o += EncodeBranchless((u + entry) & 0xFFFF, out + o);
-            // The mark, if any, is U+FF9E or U+FF9F; written always, kept only when there is one.
-            const std::uint32_t mark = entry >> 16;
-            out[o] = 0xEF;
-            out[o + 1] = 0xBE;
-            out[o + 2] = static_cast<Byte>(0x80 | (mark & 0x3F));
-            o += mark != 0 ? 3 : 0;
-        } else {
-            const std::uint16_t* const* pages =
-                V == Katakana ? KatakanaPages : V == Hiragana ? HiraganaPages : FullWidthPages;
-            if constexpr (V == FullWidth) {
-                if (u - VoicedMark < 2) [[unlikely]] {
-                    const unsigned k = prev - ComposeBase;
-                    const std::uint16_t composed = k < 64 ? (u == VoicedMark ? FullWidthVoiced : FullWidthSemiVoiced)[k] : 0;
-                    if (composed != 0) {
-                        Encode(composed, out + o - 3);
-                        prev = static_cast<char16_t>(u);
-                        continue;
+            if (V == FullWidth && Composes(static_cast<char16_t>(u))) entry |= std::uint64_t{u - ComposeBase + 1} << 55;
+            return entry | length << 52;
+        };
+        m.byPair.assign(0x10000, 0);
+        m.full.assign(1, 0);
+        for (unsigned b0 = 0; b0 < 0xF0; ++b0) {
+            for (unsigned b1 = 0; b1 < 0x100; ++b1) {
+                if (!said(b0, b1)) continue;
+                const auto place = static_cast<std::uint32_t>(m.full.size());
+                if (b0 < 0x80) {
+                    if (b1 != 0) continue;  // the key of ASCII is its byte alone, whatever follows
+                    m.byPair[b0] = place;
+                    m.full.push_back(fullEntry(b0, 1));
+                } else if (b0 >= 0xC2 && (b1 & 0xC0) == 0x80) {
+                    if (b0 < 0xE0) {
+                        m.byPair[b0 | b1 << 8] = place;
+                        m.full.push_back(fullEntry((b0 & 0x1F) << 6 | (b1 & 0x3F), 2));
+                    } else {
+                        m.byPair[b0 | b1 << 8] = place | 63u << 24;
+                        for (unsigned b2 = 0; b2 < 64; ++b2) {
+                            const unsigned u = (b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | b2;
+                            m.full.push_back(u < 0x800 || (u & 0xF800) == 0xD800 ? 0 : fullEntry(u, 3));
+                        }
                     }
                 }
-                prev = static_cast<char16_t>(u);
             }
-            o += EncodeBranchless((u + Lookup(pages, static_cast<char16_t>(u))) & 0xFFFF, out + o);
+        }
+        return m;
+    }();
+    return map;
+}
+
+// Bit k is set where s[k] begins a character, that is, is no continuation byte; 64 bytes.
+inline std::uint64_t Leads(const Byte* s) {
+    std::uint64_t leads = 0;
+#if defined(__SSE2__)
+    for (int k = 0; k < 4; ++k) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * k));
+        // As signed bytes the continuations are those below -64.
+        const auto bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(v, _mm_set1_epi8(-65))));
+        leads |= std::uint64_t{bits} << (16 * k);
+    }
+#else
+    for (int k = 0; k < 64; ++k) leads |= std::uint64_t{(s[k] & 0xC0) != 0x80} << k;
+#endif
+    return leads;
+}
+
+// The bulk of a piece, `blocks` blocks of 64 bytes from `at`: each character is found from the bit
+// of its lead, so no step waits on the length of the one before, and decoded, checked and mapped
+// without a branch on its bytes. Whether any was invalid is only known at the end: returns false
+// then, and the careful loop goes over the same bytes again. Reads up to 8 bytes past the blocks.
+// Lower, upper and CheckOnly only check here: their output is the input's, with letters shifted.
+template <std::size_t V>
+bool MapBlocks(const Byte* s, std::size_t& at, std::size_t blocks, Byte* out, std::size_t& written,
+               char16_t& previous) {
+    constexpr bool Maps = V == HalfWidth || V == FullWidth || V == Katakana || V == Hiragana;
+    const ByteMap* map = nullptr;
+    if constexpr (Maps) map = &MapOf<V>();
+    std::size_t next = at, o = written;
+    std::uint32_t prev = previous;
+    std::uint64_t bad = 0;
+    const std::size_t end = at + 64 * blocks;
+    for (std::size_t block = at; block < end; block += 64) {
+        for (std::uint64_t leads = Leads(s + block); leads != 0; leads &= leads - 1) {
+            const std::size_t p = block + static_cast<std::size_t>(std::countr_zero(leads));
+            bad |= p ^ next;
+            std::uint64_t w;
+            std::memcpy(&w, s + p, sizeof w);
+            const std::uint64_t info = LeadInfo[w & 0xFF];
+            const std::uint64_t len = info & 7, b1 = (w >> 8) & 0xFF;
+            next = p + len;
+            bad |= (info & 0x80) | ((b1 - ((info >> 8) & 0xFF)) > ((info >> 16) & 0xFF));
+            if constexpr (Maps) {
+                const std::uint64_t bits = (w & (info >> 24) & 0xFF) << 12 | (w >> 2 & 0xFC0) | (w >> 16 & 0x3F);
+                const std::uint32_t u = static_cast<std::uint32_t>(bits >> ((info >> 32) & 0xFF));
+                std::uint64_t entry = map->entries[map->offsetOf[u >> 6] + (u & 63)];
+                entry &= -((info >> 40) & 1);
+                if constexpr (V == FullWidth) {
+                    if (entry & SoundMarkFlag) [[unlikely]] {
+                        // The katakana before it, if one it joins, was written last as three bytes.
+                        const std::uint32_t k = prev - ComposeBase;
+                        const std::uint16_t composed =
+                            k < 64 ? (u == VoicedMark ? FullWidthVoiced : FullWidthSemiVoiced)[k] : 0;
+                        if (composed != 0) {
+                            Encode(composed, out + o - 3);
+                            prev = u;
+                            continue;
+                        }
+                    }
+                    prev = u;
+                }
+                // Selected by masks: which one it is follows the text, and would mislead a branch.
+                const std::uint64_t mapped = -static_cast<std::uint64_t>(entry != 0);
+                const std::uint64_t bytes = (entry & mapped) | (w & ~mapped);
+                std::memcpy(out + o, &bytes, sizeof bytes);
+                o += (((entry >> 48) & 0xF) & mapped) | (len & ~mapped);
+            }
+        }
+    }
+    // The last character may end past the blocks.
+    for (std::size_t q = end; q < next; ++q) bad |= (s[q] & 0xC0) != 0x80;
+    if (bad) return false;
+    at = next;
+    written = o;
+    previous = static_cast<char16_t>(prev);
+    return true;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+#define VARNOPILE_AVX2 1
+#define AVX2 __attribute__((target("avx2,bmi,bmi2,popcnt")))
+
+AVX2 inline __m256i Broadcast(const std::array<Byte, 16>& table) {
+    return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(table.data())));
+}
+
+AVX2 inline __m256i Lookup16(const std::array<Byte, 16>& table, __m256i index) {
+    return _mm256_shuffle_epi8(Broadcast(table), index);
+}
+
+AVX2 inline __m256i HighNibbles(__m256i v) { return _mm256_and_si256(_mm256_srli_epi16(v, 4), _mm256_set1_epi8(0x0F)); }
+AVX2 inline __m256i LowNibbles(__m256i v) { return _mm256_and_si256(v, _mm256_set1_epi8(0x0F)); }
+
+// The 32 bytes that end N bytes before those of `in`, the first of them from `before`.
+template <int N>
+AVX2 inline __m256i Earlier(__m256i in, __m256i before) {
+    return _mm256_alignr_epi8(in, _mm256_permute2x128_si256(before, in, 0x21), 16 - N);
+}
+
+// UTF-8 checked by lookup, after Keiser and Lemire, "Validating UTF-8 in less than one instruction
+// per byte" (2021): three lookups by nibble over each byte and the one before it give the errors a
+// pair can show, and a byte that must be the second or third continuation is checked against the
+// lead two or three before. Not 0 where the bytes are not UTF-8 (a sequence left unfinished at the
+// end of `in` shows nothing yet).
+namespace Utf8Check {
+constexpr Byte TooShort = 1 << 0, TooLong = 1 << 1, Overlong3 = 1 << 2, TooLarge = 1 << 3, Surrogate = 1 << 4,
+               Overlong2 = 1 << 5, TooLarge1000 = 1 << 6, Overlong4 = 1 << 6, TwoConts = 1 << 7;
+constexpr Byte Carry = TooShort | TooLong | TwoConts;
+constexpr std::array<Byte, 16> FirstHigh = {
+    TooLong, TooLong, TooLong, TooLong, TooLong, TooLong, TooLong, TooLong,  // ASCII
+    TwoConts, TwoConts, TwoConts, TwoConts,                                  // continuation
+    TooShort | Overlong2, TooShort, TooShort | Overlong3 | Surrogate,
+    TooShort | TooLarge | TooLarge1000 | Overlong4};
+constexpr std::array<Byte, 16> FirstLow = {
+    Carry | Overlong3 | Overlong2 | Overlong4, Carry | Overlong2, Carry, Carry,
+    Carry | TooLarge, Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000,
+    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000,
+    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000 | Surrogate,
+    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000};
+constexpr std::array<Byte, 16> SecondHigh = {
+    TooShort, TooShort, TooShort, TooShort, TooShort, TooShort, TooShort, TooShort,
+    TooLong | Overlong2 | TwoConts | Overlong3 | TooLarge1000 | Overlong4,
+    TooLong | Overlong2 | TwoConts | Overlong3 | TooLarge,
+    TooLong | Overlong2 | TwoConts | Surrogate | TooLarge,
+    TooLong | Overlong2 | TwoConts | Surrogate | TooLarge,
+    TooShort, TooShort, TooShort, TooShort};
+}  // namespace Utf8Check
+
+AVX2 inline __m256i Utf8Errors(__m256i in, __m256i before) {
+    using namespace Utf8Check;
+    const __m256i first = Earlier<1>(in, before);
+    const __m256i pairs = _mm256_and_si256(
+        _mm256_and_si256(Lookup16(FirstHigh, HighNibbles(first)), Lookup16(FirstLow, LowNibbles(first))),
+        Lookup16(SecondHigh, HighNibbles(in)));
+    const __m256i third = _mm256_subs_epu8(Earlier<2>(in, before), _mm256_set1_epi8(static_cast<char>(0xE0 - 0x80)));
+    const __m256i fourth = _mm256_subs_epu8(Earlier<3>(in, before), _mm256_set1_epi8(static_cast<char>(0xF0 - 0x80)));
+    const __m256i continuing = _mm256_and_si256(_mm256_or_si256(third, fourth), _mm256_set1_epi8(static_cast<char>(0x80)));
+    return _mm256_xor_si256(continuing, pairs);
+}
+
+// Bit k set where a character the map may change begins at byte k of the 32 in `lead`; `next`
+// holds the bytes one further on.
+AVX2 inline std::uint32_t MayChange(const ByteMap& map, __m256i lead, __m256i next) {
+    const __m256i bits = _mm256_and_si256(
+        _mm256_and_si256(Lookup16(map.leadHigh, HighNibbles(lead)), Lookup16(map.leadLow, LowNibbles(lead))),
+        _mm256_and_si256(Lookup16(map.nextHigh, _mm256_and_si256(_mm256_srli_epi16(next, 4), _mm256_set1_epi8(3))),
+                         Lookup16(map.nextLow, LowNibbles(next))));
+    return ~static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bits, _mm256_setzero_si256())));
+}
+
+// Writes 32 bytes at least: most runs are shorter, and a branch on the length would mostly miss.
+AVX2 inline void CopyRun(const Byte* from, std::size_t n, Byte* to) {
+    std::size_t k = 0;
+    do {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + k), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + k)));
+        k += 32;
+    } while (k < n);
+}
+
+// MapBlocks, 64 bytes at a step: the check of the whole step by vector, then the characters the
+// map may change one by one, with the runs between them copied as they are. Reads up to 64 bytes
+// past the blocks and writes up to 32 bytes past what it returns.
+template <std::size_t V>
+AVX2 bool MapBlocksAvx2(const Byte* s, std::size_t& at, std::size_t blocks, Byte* out, std::size_t& written,
+                        char16_t& previous) {
+    constexpr bool Maps = V == HalfWidth || V == FullWidth || V == Katakana || V == Hiragana;
+    constexpr bool Shifts = V == Lower || V == Upper;
+    [[maybe_unused]] const ByteMap* map = nullptr;
+    if constexpr (Maps) map = &MapOf<V>();
+    const std::size_t end = at + 64 * blocks;
+    __m256i errors = _mm256_setzero_si256(), before = _mm256_setzero_si256();
+    std::size_t src = at, o = written;
+    // 1 + the place after U+FF60 of a katakana just written that a sound mark may join, else 0.
+    std::uint32_t joins = Composes(previous) ? previous - ComposeBase + 1 : 0;
+    for (std::size_t block = at; block < end; block += 64) {
+        const __m256i in[2] = {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + block)),
+                               _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + block + 32))};
+        errors = _mm256_or_si256(errors, _mm256_or_si256(Utf8Errors(in[0], before), Utf8Errors(in[1], in[0])));
+        before = in[1];
+        if constexpr (Shifts) {
+            // No byte of a longer sequence is an ASCII letter.
+            const __m256i first = _mm256_set1_epi8(V == Lower ? 'A' : 'a');
+            const __m256i delta = _mm256_set1_epi8(static_cast<char>(V == Lower ? 0x20 : 0xE0));
+            for (int half = 0; half < 2; ++half) {
+                const __m256i x = _mm256_sub_epi8(in[half], first);
+                const __m256i letter = _mm256_cmpeq_epi8(_mm256_min_epu8(x, _mm256_set1_epi8(25)), x);
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + o + 32 * half),
+                                    _mm256_add_epi8(in[half], _mm256_and_si256(letter, delta)));
+            }
+            o += 64;
+        } else if constexpr (Maps) {
+            const __m256i next0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + block + 1));
+            const __m256i next1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + block + 33));
+            std::uint64_t changing = MayChange(*map, in[0], next0) | std::uint64_t{MayChange(*map, in[1], next1)} << 32;
+            for (; changing != 0; changing &= changing - 1) {
+                const std::size_t p = block + static_cast<std::size_t>(std::countr_zero(changing));
+                // Inside the character before: invalid input, which the check has seen.
+                if (p < src) continue;
+                CopyRun(s + src, p - src, out + o);
+                o += p - src;
+                std::uint64_t w;
+                std::memcpy(&w, s + p, sizeof w);
+                // The key: the first two bytes, or the first alone when it is ASCII.
+                const auto key = static_cast<std::uint32_t>(
+                    w & (0xFF | ((static_cast<std::uint32_t>(static_cast<std::int8_t>(w & 0xFF)) >> 16) & 0xFF00)));
+                const std::uint32_t place = map->byPair[key];
+                const std::uint64_t entry = map->full[(place & 0xFFFFFF) + ((w >> 16) & (place >> 24))];
+                if constexpr (V == FullWidth) {
+                    if ((entry & SoundMarkFlag) && p == src && joins != 0) {
+                        const bool voiced = ((w >> 16) & 0xFF) == ((VoicedMark & 0x3F) | 0x80);
+                        if (const std::uint16_t composed = (voiced ? FullWidthVoiced : FullWidthSemiVoiced)[joins - 1]) {
+                            Encode(composed, out + o - 3);
+                            joins = 0;
+                            src = p + 3;
+                            continue;
+                        }
+                    }
+                    joins = (entry >> 55) & 0x7F;
+                }
+                std::memcpy(out + o, &entry, sizeof entry);
+                o += (entry >> 48) & 0xF;
+                src = p + ((entry >> 52) & 7);
+            }
+        }
+    }
+    // The last character begun in the blocks may end past them.
+    std::size_t stop = end;
+    bool bad = !_mm256_testz_si256(errors, errors);
+    for (std::size_t back = 1; back <= 3; ++back) {
+        const Byte c = s[end - back];
+        if ((c & 0xC0) == 0x80) continue;
+        // A byte no sequence begins with shows only beside the byte after it, past the blocks.
+        bad |= (LeadInfo[c] & 0x80) != 0;
+        const std::size_t len = LeadInfo[c] & 7;
+        if (len > back) {
+            char32_t cp;
+            bad |= Decode(s + end - back, 8, cp) != static_cast<int>(len);
+            stop = end - back + len;
+        }
+        break;
+    }
+    if constexpr (Shifts) {
+        for (std::size_t q = end; q < stop; ++q) out[o++] = s[q];
+    } else if constexpr (Maps) {
+        bad |= src > stop;
+        if (!bad && src < stop) {
+            CopyRun(s + src, stop - src, out + o);
+            o += stop - src;
+            joins = 0;  // the last character was left alone, so no sound mark joins it
         }
     }
     if (bad) return false;
-    at = i;
+    at = stop;
     written = o;
-    previous = prev;
+    if constexpr (V == FullWidth) previous = static_cast<char16_t>(joins != 0 ? ComposeBase + joins - 1 : 0);
     return true;
 }
+
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+                             __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
+    return has;
+}
+#else
+constexpr bool HasAvx2() { return false; }
+#endif
 
 // A piece: the fast loop over its bulk, then the careful one over what is left (its end, or from
 // the start of a stretch the fast loop found invalid).
 template <std::size_t V>
-Step MapPiece(const Byte* s, std::size_t n, bool last, Byte* out, char16_t& previous) {
-    constexpr std::size_t Stretch = 4096, Reach = 16;
+Step MapPiece(const Byte* s, std::size_t n, bool last, Byte* out, char16_t& previous, bool vector) {
+    constexpr std::size_t Block = 64, StretchBlocks = 64;
+    constexpr bool Shifts = V == Lower || V == Upper;
     std::size_t i = 0, o = 0;
-    while (n - i > Reach + 4 && MapFast<V>(s, i, std::min(n - Reach, i + Stretch), out, o, previous)) {
+#if VARNOPILE_AVX2
+    if (vector) {
+        while (n - i >= 2 * Block && MapBlocksAvx2<V>(s, i, std::min(StretchBlocks, (n - i - Block) / Block), out, o, previous)) {
+        }
+    } else
+#endif
+    {
+        (void)vector;
+        constexpr std::size_t Checker = Shifts ? CheckOnlyVariant : V;
+        while (n - i >= Block + 8) {
+            const std::size_t from = i;
+            if (!MapBlocks<Checker>(s, i, std::min(StretchBlocks, (n - i - 8) / Block), out, o, previous)) break;
+            if constexpr (Shifts) {
+                ShiftLetters(s + from, i - from, out + o, V == Lower ? 'A' : 'a', V == Lower ? 0x20 : 0xE0);
+                o += i - from;
+            }
+        }
     }
     Step rest;
     if constexpr (V == Lower || V == Upper || V == CheckOnlyVariant) {
@@ -424,7 +685,8 @@ Step MapPiece(const Byte* s, std::size_t n, bool last, Byte* out, char16_t& prev
 
 }  // namespace
 
-StreamConverter::StreamConverter(std::size_t variant, StreamForm form) : variant_(variant), form_(form) {
+StreamConverter::StreamConverter(std::size_t variant, StreamForm form, StreamKernel kernel)
+    : variant_(variant), form_(form), vector_(kernel == StreamKernel::Best && HasAvx2()) {
     assert(variant <= CheckOnly);
 }
 
@@ -434,25 +696,25 @@ std::size_t StreamConverter::Convert(const unsigned char* in, std::size_t n, boo
     Step step;
     switch (variant_) {
         case Lower:
-            step = MapPiece<Lower>(in, n, last, out, previous_);
+            step = MapPiece<Lower>(in, n, last, out, previous_, vector_);
             break;
         case Upper:
-            step = MapPiece<Upper>(in, n, last, out, previous_);
+            step = MapPiece<Upper>(in, n, last, out, previous_, vector_);
             break;
         case HalfWidth:
-            step = MapPiece<HalfWidth>(in, n, last, out, previous_);
+            step = MapPiece<HalfWidth>(in, n, last, out, previous_, vector_);
             break;
         case FullWidth:
-            step = MapPiece<FullWidth>(in, n, last, out, previous_);
+            step = MapPiece<FullWidth>(in, n, last, out, previous_, vector_);
             break;
         case Katakana:
-            step = MapPiece<Katakana>(in, n, last, out, previous_);
+            step = MapPiece<Katakana>(in, n, last, out, previous_, vector_);
             break;
         case Hiragana:
-            step = MapPiece<Hiragana>(in, n, last, out, previous_);
+            step = MapPiece<Hiragana>(in, n, last, out, previous_, vector_);
             break;
         default:
-            step = MapPiece<CheckOnlyVariant>(in, n, last, out, previous_);
+            step = MapPiece<CheckOnlyVariant>(in, n, last, out, previous_, vector_);
             break;
     }
     consumed = step.consumed;

@@ -8,6 +8,8 @@
 namespace Varnopile {
 
 enum class StreamForm { Utf8, Utf16Le };
+// Which loop takes the bulk of UTF-8: the vector one where the processor has it, or the portable one.
+enum class StreamKernel { Best, Portable };
 
 // The output is the variant's mapping of the whole input, whatever the pieces it comes in: a
 // sound mark and the katakana before it, a UTF-8 sequence or a UTF-16 unit may be split anywhere.
@@ -17,7 +19,7 @@ class StreamConverter {
 public:
     // `variant` is an index in ConversionSet order, or CheckOnly: decode the input, write nothing.
     static constexpr std::size_t CheckOnly = 6;
-    StreamConverter(std::size_t variant, StreamForm form);
+    StreamConverter(std::size_t variant, StreamForm form, StreamKernel kernel = StreamKernel::Best);
 
     // Bytes held back between pieces: an unfinished sequence, or a half-width katakana a sound
     // mark may still join.
@@ -42,6 +44,7 @@ private:
 
     std::size_t variant_;
     StreamForm form_;
+    bool vector_;
     char16_t previous_ = 0;  // the unit before the next one, for a sound mark to join
     unsigned char carry_[CarryLimit];
     std::size_t carried_ = 0;

@@ -161,16 +161,20 @@ Failure InvalidInput(const std::string& name, bool utf16, std::uint64_t offset) 
 // --stream: one variant of the whole input, written as it is read.
 std::optional<Failure> Stream(int fd, const std::string& name, std::size_t variant, bool utf16) {
     constexpr std::size_t ReadSize = 256 * 1024;
-    const auto in = std::make_unique<char[]>(ReadSize);
-    const auto out = std::make_unique<char[]>(Varnopile::StreamConverter::OutputBound(ReadSize));
+    // One buffer, the output half a page off the input: where a byte is read and where its
+    // mapping is written would otherwise share the low address bits, which the processor takes
+    // for a dependence and waits on (4K aliasing), at a third of the speed.
+    constexpr std::size_t OutAt = ReadSize + 2048;
+    const auto buffer = std::make_unique<char[]>(OutAt + Varnopile::StreamConverter::OutputBound(ReadSize));
+    char* const in = buffer.get();
+    char* const out = buffer.get() + OutAt;
     Varnopile::StreamConverter converter(variant, utf16 ? Varnopile::StreamForm::Utf16Le : Varnopile::StreamForm::Utf8);
     for (;;) {
         std::optional<Failure> failure;
-        const std::size_t got = ReadSome(fd, in.get(), ReadSize, name, failure);
+        const std::size_t got = ReadSome(fd, in, ReadSize, name, failure);
         if (failure) return failure;
-        const std::size_t written =
-            got > 0 ? converter.Put({in.get(), got}, out.get()) : converter.Finish(out.get());
-        if (auto writeFailure = WriteAll(STDOUT_FILENO, {out.get(), written})) return writeFailure;
+        const std::size_t written = got > 0 ? converter.Put({in, got}, out) : converter.Finish(out);
+        if (auto writeFailure = WriteAll(STDOUT_FILENO, {out, written})) return writeFailure;
         if (converter.Failed()) return InvalidInput(name, utf16, converter.FailureOffset());
         if (got == 0) return std::nullopt;
     }
