@@ -261,10 +261,10 @@ struct ByteMap {
     // nextHigh[(b1 >> 4) & 3] & nextLow[b1 & 15] is not 0. Each bit stands for one lead byte (or
     // for ASCII), so the test errs only towards yes.
     std::array<Byte, 16> leadHigh{}, leadLow{}, nextHigh{}, nextLow{};
-    // For the vector loop, every character that test says yes to, changed or not, keyed by its
-    // first two bytes (by its lead alone when ASCII): the place of its entries in `full`, and in
-    // bits 24-31 the mask of the third byte's bits that choose among them. Key 0 and any key no
-    // valid text has lead to full[0], which is 0.
+    // For the vector loop, every character that test says yes to, changed or not: the entries of
+    // those whose first two bytes are k begin at full[byPair[k]], and the third byte's low six
+    // bits choose among them (entries of shorter characters are the same sixty-four times).
+    // Keys no valid text has lead to full[0-63], which are 0.
     std::vector<std::uint32_t> byPair;
     std::vector<std::uint64_t> full;
 };
@@ -351,26 +351,21 @@ const ByteMap& MapOf() {
             return entry | length << 52;
         };
         m.byPair.assign(0x10000, 0);
-        m.full.assign(1, 0);
+        m.full.assign(64, 0);
         for (unsigned b0 = 0; b0 < 0xF0; ++b0) {
             for (unsigned b1 = 0; b1 < 0x100; ++b1) {
-                if (!said(b0, b1)) continue;
-                const auto place = static_cast<std::uint32_t>(m.full.size());
-                if (b0 < 0x80) {
-                    if (b1 != 0) continue;  // the key of ASCII is its byte alone, whatever follows
-                    m.byPair[b0] = place;
-                    m.full.push_back(fullEntry(b0, 1));
-                } else if (b0 >= 0xC2 && (b1 & 0xC0) == 0x80) {
-                    if (b0 < 0xE0) {
-                        m.byPair[b0 | b1 << 8] = place;
-                        m.full.push_back(fullEntry((b0 & 0x1F) << 6 | (b1 & 0x3F), 2));
-                    } else {
-                        m.byPair[b0 | b1 << 8] = place | 63u << 24;
-                        for (unsigned b2 = 0; b2 < 64; ++b2) {
-                            const unsigned u = (b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | b2;
-                            m.full.push_back(u < 0x800 || (u & 0xF800) == 0xD800 ? 0 : fullEntry(u, 3));
-                        }
-                    }
+                const bool ascii = b0 < 0x80;
+                if (!said(b0, ascii ? 0 : b1) || (!ascii && (b0 < 0xC2 || (b1 & 0xC0) != 0x80))) continue;
+                if (ascii && b1 != 0) {
+                    m.byPair[b0 | b1 << 8] = m.byPair[b0];  // whatever follows
+                    continue;
+                }
+                m.byPair[b0 | b1 << 8] = static_cast<std::uint32_t>(m.full.size());
+                for (unsigned b2 = 0; b2 < 64; ++b2) {
+                    // Only a three-byte sequence takes its entry by its third byte.
+                    const unsigned u = ascii ? b0 : b0 < 0xE0 ? (b0 & 0x1F) << 6 | (b1 & 0x3F) : (b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | b2;
+                    const bool valid = u >= 0x800 ? (u & 0xF800) != 0xD800 : b0 < 0xE0;
+                    m.full.push_back(valid ? fullEntry(u, ascii ? 1 : b0 < 0xE0 ? 2 : 3) : 0);
                 }
             }
         }
@@ -580,11 +575,7 @@ AVX2 bool MapBlocksAvx2(const Byte* s, std::size_t& at, std::size_t blocks, Byte
                 o += p - src;
                 std::uint64_t w;
                 std::memcpy(&w, s + p, sizeof w);
-                // The key: the first two bytes, or the first alone when it is ASCII.
-                const auto key = static_cast<std::uint32_t>(
-                    w & (0xFF | ((static_cast<std::uint32_t>(static_cast<std::int8_t>(w & 0xFF)) >> 16) & 0xFF00)));
-                const std::uint32_t place = map->byPair[key];
-                const std::uint64_t entry = map->full[(place & 0xFFFFFF) + ((w >> 16) & (place >> 24))];
+                const std::uint64_t entry = map->full[map->byPair[w & 0xFFFF] + ((w >> 16) & 63)];
                 if constexpr (V == FullWidth) {
                     if ((entry & SoundMarkFlag) && p == src && joins != 0) {
                         const bool voiced = ((w >> 16) & 0xFF) == ((VoicedMark & 0x3F) | 0x80);
