@@ -63,8 +63,9 @@ struct Streamed {
     std::uint64_t offset;
 };
 
-Streamed StreamInPieces(std::size_t variant, StreamForm form, const std::string& input, std::mt19937& random) {
-    StreamConverter converter(variant, form);
+Streamed StreamInPieces(std::size_t variant, StreamForm form, const std::string& input, std::mt19937& random,
+                        StreamKernel kernel = StreamKernel::Best) {
+    StreamConverter converter(variant, form, kernel);
     Streamed r;
     std::vector<char> out;
     const std::size_t most = std::uniform_int_distribution<std::size_t>(1, std::bernoulli_distribution(0.3)(random) ? 400 : 40)(random);
@@ -102,13 +103,68 @@ TEST(StreamConvert, Utf8EqualsOneShotWhateverThePieces) {
             const std::string before = Tormvale::Utf16ToUtf8(valid);
             input = before + breaks[random() % std::size(breaks)] + input.substr(before.size());
         }
+        // The vector loop where the processor has it, and the portable one.
+        const StreamKernel kernel = round / 6 % 2 == 0 ? StreamKernel::Best : StreamKernel::Portable;
         SCOPED_TRACE("round " + std::to_string(round) + ", variant " + std::to_string(variant));
-        const Streamed r = StreamInPieces(variant, StreamForm::Utf8, input, random);
+        const Streamed r = StreamInPieces(variant, StreamForm::Utf8, input, random, kernel);
         ASSERT_EQ(r.out, Tormvale::Utf16ToUtf8(OneShot(variant, valid)));
         Tormvale::Utf8Error error{};
         ASSERT_EQ(r.failed, !Tormvale::IsValidUtf8(input, &error));
         if (r.failed) {
             EXPECT_EQ(r.offset, error.offset);
+        }
+    }
+}
+
+// Each lead byte with each byte after it, then the continuations its length asks for, at the
+// places the bulk loops treat apart: the start, across a block, at and over the end of a stretch (192
+// for the vector loop on this length, 256 for the portable one). Judged as the decoder does.
+TEST(StreamConvert, EveryLeadAndSecondByteJudgedAsTheDecoderDoes) {
+    for (const StreamKernel kernel : {StreamKernel::Best, StreamKernel::Portable}) {
+        for (const std::size_t variant : {StreamConverter::CheckOnly, std::size_t{2}}) {
+            for (const std::size_t at : {0, 63, 190, 191, 254}) {
+                for (unsigned lead = 0x80; lead < 0x100; ++lead) {
+                    for (unsigned second = 0; second < 0x100; ++second) {
+                        std::string input(300, 'a');
+                        input[at] = static_cast<char>(lead);
+                        input[at + 1] = static_cast<char>(second);
+                        if (lead >= 0xE0) input[at + 2] = '\x80';
+                        if (lead >= 0xF0) input[at + 3] = '\x80';
+                        StreamConverter converter(variant, StreamForm::Utf8, kernel);
+                        std::vector<char> out(StreamConverter::OutputBound(input.size()));
+                        converter.Put(input, out.data());
+                        converter.Finish(out.data());
+                        Tormvale::Utf8Error error{};
+                        const bool valid = Tormvale::IsValidUtf8(input, &error);
+                        ASSERT_EQ(converter.Failed(), !valid) << std::hex << lead << " " << second << " at " << at;
+                        if (!valid) {
+                            ASSERT_EQ(converter.FailureOffset(), error.offset) << std::hex << lead << " " << second;
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+// A katakana and its sound mark, or a mark after something else, at every place in one piece: across
+// blocks and the ends of stretches, each variant as the one-shot mapping has it.
+TEST(StreamConvert, SoundMarksAtEveryPlace) {
+    for (const StreamKernel kernel : {StreamKernel::Best, StreamKernel::Portable}) {
+        for (const std::u16string snippet : {u"ｶﾞ", u"ﾊﾟﾟ", u"ｶ漢ﾞ", u"ｶaﾞ", u"ｶ😀ﾞ"}) {
+            for (std::size_t at = 0; at + 8 < 300; ++at) {
+                std::u16string text(300, u'a');
+                text.replace(at, snippet.size(), snippet);
+                const std::string input = Tormvale::Utf16ToUtf8(text);
+                for (std::size_t variant = 0; variant < 6; ++variant) {
+                    StreamConverter converter(variant, StreamForm::Utf8, kernel);
+                    std::string out(StreamConverter::OutputBound(input.size()), '\0');
+                    std::size_t n = converter.Put(input, out.data());
+                    n += converter.Finish(out.data() + n);
+                    out.resize(n);
+                    ASSERT_EQ(out, Tormvale::Utf16ToUtf8(OneShot(variant, text))) << "at " << at << ", variant " << variant;
+                }
+            }
         }
     }
 }
