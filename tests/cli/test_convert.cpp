@@ -198,6 +198,19 @@ TEST_F(Convert, StreamNeitherCutNorTrimmed) {
     EXPECT_EQ(bad.out, std::string(300000, 'X'));
     EXPECT_NE(bad.err.find("byte offset 300000"), std::string::npos) << bad.err;
     EXPECT_EQ(Run("--stream").status, 2);
+
+    // A file of many pieces, read ahead while the last is converted; then the same to a reader
+    // that has gone, while pieces are still being read.
+    std::string many, katakana;
+    for (int i = 0; i < 200000; ++i) many += "ひらがなabc\n", katakana += "ヒラガナabc\n";
+    const Result whole = Run("--stream --to katakana", many);
+    EXPECT_EQ(whole.status, 0) << whole.err;
+    EXPECT_TRUE(whole.out == katakana) << whole.out.size();
+    const std::string gone = "cd '" + dir_.string() + "' && { '" VARNOPILE_CONVERT
+                             "' --stream --to katakana < stdin 2> stderr; echo $? > status; } | true";
+    ASSERT_EQ(std::system(gone.c_str()), 0);
+    EXPECT_EQ(ReadFile(dir_ / "status"), "0\n");
+    EXPECT_EQ(ReadFile(dir_ / "stderr"), "");
 }
 
 TEST_F(Convert, OutputThatCannotBeWritten) {
