@@ -4,21 +4,21 @@
 # the input is kept under the build folder's fuzz/findings.
 #   VARNOPILE_FUZZ_SECONDS  time for each target (60)
 #   VARNOPILE_FUZZ_BUILD_DIR  build folder (build-fuzz)
-#   arguments: the targets to run (settings conversion utf8)
+#   arguments: the targets to run (settings conversion utf8 stream)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 VARNOPILE_EXTRA_PACKAGES="clang libclang-rt-14-dev ${VARNOPILE_EXTRA_PACKAGES:-}" "$root/scripts/setup.sh"
 build=${VARNOPILE_FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${VARNOPILE_FUZZ_SECONDS:-60}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(settings conversion utf8)
+[ ${#targets[@]} -gt 0 ] || targets=(settings conversion utf8 stream)
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DVARNOPILE_FUZZ=ON -DVARNOPILE_WERROR=ON -DVARNOPILE_BENCH=OFF >/dev/null
 cmake --build "$build" --target "${targets[@]/#/fuzz_}"
 
 # Raw conversion input up to 4096 units; the repeat form of the input reaches the long texts.
-declare -A max_len=([settings]=4096 [conversion]=8192 [utf8]=4096)
+declare -A max_len=([settings]=4096 [conversion]=8192 [utf8]=4096 [stream]=16384)
 findings=$build/fuzz/findings
 mkdir -p "$findings"
 passed=0 failed=0
