@@ -442,8 +442,10 @@ bool MapBlocks(const Byte* s, std::size_t& at, std::size_t blocks, Byte* out, st
             }
         }
     }
-    // The last character may end past the blocks.
+    // The last character may end past the blocks; one that ends before them leaves bytes no
+    // lead begins (a block of continuation bytes has no lead at all).
     for (std::size_t q = end; q < next; ++q) bad |= (s[q] & 0xC0) != 0x80;
+    bad |= next < end;
     if (bad) return false;
     at = next;
     written = o;

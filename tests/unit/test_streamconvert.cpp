@@ -90,8 +90,9 @@ Streamed StreamInPieces(std::size_t variant, StreamForm form, const std::string&
 TEST(StreamConvert, Utf8EqualsOneShotWhateverThePieces) {
     std::mt19937 random(12);
     // Bytes that break UTF-8 where they are put: a stray continuation, a lead cut short, an
-    // encoded surrogate, an overlong.
-    const std::string breaks[] = {"\x80", "\xE3\x82", "\xF0\x9F\x98", "\xED\xA0\x80", "\xC0\xAF", "\xFF"};
+    // encoded surrogate, an overlong, a whole block with no lead.
+    const std::string breaks[] = {"\x80", "\xE3\x82", "\xF0\x9F\x98", "\xED\xA0\x80", "\xC0\xAF", "\xFF",
+                                  std::string(130, '\x80')};
     for (int round = 0; round < 3000; ++round) {
         const std::size_t variant = static_cast<std::size_t>(round) % 6;
         const std::u16string text = RandomText(random, false);
