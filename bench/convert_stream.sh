@@ -121,3 +121,18 @@ for clock in wall cpu; do
     echo
   done
 done
+
+# The figures the converter is held to: 1 GB/s for each variant, 20x over each other program.
+slowest=$(for v in "${variants[@]}"; do awk -v b="$bytes" -v s="${SECONDS_OF[$v]}" -v v="$v" 'BEGIN { printf "%.0f %s\n", b / s / 1e6, v }'; done | sort -n | head -1)
+least() {
+  for v in "${variants[@]}"; do
+    for o in "${others[@]}"; do
+      if [ "$1" = wall ]; then a=${SECONDS_OF[$o]:-0} b=${SECONDS_OF[$v]}; else a=${CPU_OF[$o]:-0} b=${CPU_OF[$v]}; fi
+      awk -v a="$a" -v b="$b" -v p="$v over $o" 'BEGIN { if (a > 0 && b > 0) printf "%.1f %s\n", a / b, p }'
+    done
+  done | sort -n | head -1
+}
+echo
+echo "slowest variant: ${slowest#* } at ${slowest%% *} MB/s (wanted: 1000 or more)"
+echo "least speed-up, wall time: $(least wall | sed 's/^\([^ ]*\) /\1x: /') (wanted: 20x or more)"
+echo "least speed-up, cpu time:  $(least cpu | sed 's/^\([^ ]*\) /\1x: /')"

@@ -1,1 +1,0 @@
-cd /tmp/mb && g++ -std=c++20 -O2 -g -DNDEBUG -I/work/main main.cpp /work/main/core/streamconvert.cpp /work/main/util/widthtables.cpp /work/main/util/lcmap.cpp /work/main/util/mappings.cpp /work/main/util/casetable.cpp -o mb $EXTRA 2>&1 | head -20 && ./mb "$@"
