@@ -199,7 +199,7 @@ public:
         changed_.wait(lock, [this] { return slots_[current_].ready; });
         taken_ = true;
         Slot& slot = slots_[current_];
-        if (slot.error != 0) failure = Failure{1, std::string(Program) + ": " + name_ + ": " + std::strerror(slot.error) + "\n"};
+        failure = slot.failure;
         return {slot.bytes.get(), slot.size};
     }
 
@@ -207,7 +207,7 @@ private:
     struct Slot {
         std::unique_ptr<char[]> bytes = std::make_unique_for_overwrite<char[]>(Size);
         std::size_t size = 0;
-        int error = 0;
+        std::optional<Failure> failure;
         bool ready = false;
     };
 
@@ -219,17 +219,16 @@ private:
                 changed_.wait(lock, [&] { return stop_ || !slot.ready; });
                 if (stop_) return;
             }
-            ssize_t got;
-            do got = read(fd_, slot.bytes.get(), Size);
-            while (got < 0 && errno == EINTR);
+            std::optional<Failure> failure;
+            const std::size_t got = ReadSome(fd_, slot.bytes.get(), Size, name_, failure);
             {
                 std::lock_guard lock(mutex_);
-                slot.size = got > 0 ? static_cast<std::size_t>(got) : 0;
-                slot.error = got < 0 ? errno : 0;
+                slot.size = got;
+                slot.failure = std::move(failure);
                 slot.ready = true;
             }
             changed_.notify_all();
-            if (got <= 0) return;
+            if (got == 0) return;
         }
     }
 
