@@ -21,6 +21,7 @@
 #include "core/conversionset.h"
 #include "core/streamconvert.h"
 #include "util/text.h"
+#include "util/writeall.h"
 
 namespace {
 
@@ -106,42 +107,14 @@ std::optional<Failure> ParseArguments(int argc, char** argv, Options& options) {
     return std::nullopt;
 }
 
-std::u16string FromUtf16Le(std::string_view bytes) {
-    std::u16string text(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < text.size(); ++i)
-        text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                         static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-    return text;
-}
-
-std::string ToUtf16Le(std::u16string_view text) {
-    std::string bytes;
-    bytes.reserve(text.size() * 2);
-    for (const char16_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>(c >> 8));
-    }
-    return bytes;
-}
-
-Failure CannotWrite() {
-    return {1, std::string(Program) + ": cannot write the output: " + std::strerror(errno) + "\n"};
-}
-
 // A reader that has gone (a closed pipe) ends the run quietly, as other filters do.
 struct ReaderGone {};
 
-std::optional<Failure> WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t put = write(fd, bytes.data(), bytes.size());
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            if (errno == EPIPE) throw ReaderGone{};
-            return CannotWrite();
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return std::nullopt;
+std::optional<Failure> WriteOut(std::string_view bytes) {
+    const int err = Tormvale::WriteAll(STDOUT_FILENO, bytes);
+    if (err == 0) return std::nullopt;
+    if (err == EPIPE) throw ReaderGone{};
+    return Failure{1, std::string(Program) + ": cannot write the output: " + std::strerror(err) + "\n"};
 }
 
 // Reads into buffer; 0 at the end of the input.
@@ -258,7 +231,7 @@ std::optional<Failure> Stream(int fd, const std::string& name, std::size_t varia
         const std::string_view piece = pieces.Next(failure);
         if (failure) return failure;
         const std::size_t written = !piece.empty() ? converter.Put(piece, out) : converter.Finish(out);
-        if (auto writeFailure = WriteAll(STDOUT_FILENO, {out, written})) return writeFailure;
+        if (auto writeFailure = WriteOut({out, written})) return writeFailure;
         if (converter.Failed()) return InvalidInput(name, utf16, converter.FailureOffset());
         if (piece.empty()) return std::nullopt;
     }
@@ -285,7 +258,7 @@ std::optional<Failure> ReadSource(int fd, const std::string& name, bool utf16, s
     if (!check.Failed()) check.Finish(nullptr);
     if (check.Failed()) return InvalidInput(name, utf16, check.FailureOffset());
     if (utf16) {
-        text = FromUtf16Le(head);
+        text = Tormvale::FromUtf16Le(head);
         return std::nullopt;
     }
     // The head may end inside a sequence: leave that one out.
@@ -345,7 +318,7 @@ int Fail(const Failure& failure) {
 int Run(const Options& options) {
     if (options.help || options.version) {
         const std::string text = options.help ? Usage : std::string(Program) + " " + VARNOPILE_VERSION + "\n";
-        if (auto failure = WriteAll(STDOUT_FILENO, text)) return Fail(*failure);
+        if (auto failure = WriteOut(text)) return Fail(*failure);
         return 0;
     }
 
@@ -375,7 +348,7 @@ int Run(const Options& options) {
     if (options.variant) {
         const std::u16string& variant = set[*options.variant];
         // UTF-8 cannot carry a lone surrogate (the cut can leave one at the end): it becomes U+FFFD.
-        out = options.utf16 ? ToUtf16Le(variant) : Tormvale::Utf16ToUtf8(variant);
+        out = options.utf16 ? Tormvale::ToUtf16Le(variant) : Tormvale::Utf16ToUtf8(variant);
     } else {
         out = "[";
         for (std::size_t i = 0; i < set.size(); ++i) {
@@ -387,7 +360,7 @@ int Run(const Options& options) {
         }
         out += "]\n";
     }
-    if (auto failure = WriteAll(STDOUT_FILENO, out)) return Fail(*failure);
+    if (auto failure = WriteOut(out)) return Fail(*failure);
     return 0;
 }
 

@@ -122,4 +122,23 @@ std::string Utf16ToUtf8(std::u16string_view s) {
     return out;
 }
 
+std::string ToUtf16Le(std::u16string_view utf16) {
+    std::string bytes(2 * utf16.size(), '\0');
+    PutUtf16Le(utf16.data(), utf16.size(), reinterpret_cast<unsigned char*>(bytes.data()));
+    return bytes;
+}
+
+std::u16string FromUtf16Le(std::string_view bytes) {
+    std::u16string out(bytes.size() / 2, u'\0');
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t k = 0; k < out.size(); ++k) out[k] = Utf16LeUnitAt(in, k);
+    return out;
+}
+
+std::u16string FromUtf16Be(std::string_view bytes) {
+    std::u16string out = FromUtf16Le(bytes);
+    for (char16_t& c : out) c = static_cast<char16_t>(c << 8 | c >> 8);
+    return out;
+}
+
 }  // namespace Tormvale
