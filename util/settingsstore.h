@@ -2,24 +2,19 @@
 // The settings file: sections of key=value lines, read with the byte-order-mark rules and saved as
 // UTF-16 little-endian with CR LF line ends. Failures are thrown as FileOpenError, FileCreateError and
 // StreamWriteError (util/errors.h).
-#include <sys/types.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "util/settingsencoding.h"
+#include "util/settingsfile.h"
+
 namespace Tormvale {
 
 // The file in UserDataFolder (UTF-8 path).
 inline constexpr char SettingsFileName[] = "Varnopile.ini";
-
-enum class SettingsEncoding {
-    Detect,    // from the byte-order mark; without one, UTF-16LE when it looks like it, else the locale's character set
-    Utf16LE,   // whatever the file holds; a leading FF FE is skipped
-};
 
 class SettingsStore {
 public:
@@ -49,12 +44,8 @@ public:
     // The file's bytes as UpdateFile writes them: FF FE, then UTF-16LE text.
     std::string Serialize() const;
 
-    // Replaces the file at the loaded path through a temporary file in the same folder (mode 0600),
-    // so a failure leaves the old file as it was; temporary files that an interrupted save of
-    // user's left there go. A link at the path is written through only when user alone can change
-    // the folder holding it, its target and the target's folder; else nothing is touched and
-    // FileCreateError says so.
-    void UpdateFile(uid_t user = ::getuid()) const;
+    // Replaces the file at the loaded path as ReplaceSettingsFile (util/settingsfile.h) does.
+    void UpdateFile(UserId user = CurrentUser()) const;
 
     const std::string& Path() const noexcept { return path_; }
     const std::vector<Section>& Sections() const noexcept { return sections_; }
@@ -79,10 +70,6 @@ private:
     Index sectionIndex_;                     // upper-cased name -> place in sections_
     mutable std::vector<KeyIndex> keyIndex_;  // one per section
 };
-
-// Bytes in the locale's character set (nl_langinfo(CODESET)) to UTF-16. Exposed for tests, which
-// name the character set; undecodable bytes become U+FFFD.
-std::u16string DecodeCharset(std::string_view bytes, const char* codeset);
 
 // Unicode simple upper case from a fixed table, one unit for one unit (surrogates stay), the same
 // under every locale.
