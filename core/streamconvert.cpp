@@ -12,18 +12,15 @@
 
 #include "core/streammaps.h"
 #include "core/streamvector.h"
-#include "util/lcmap.h"
+#include "util/text.h"
 
 namespace Varnopile {
 
 namespace {
 
 using namespace StreamMaps;
-static_assert(StreamMaps::CheckOnly == StreamConverter::CheckOnly);
 
-constexpr std::uint32_t Flags[] = {0, 0, Tormvale::LCMAP_HALFWIDTH, Tormvale::LCMAP_FULLWIDTH,
-                                   Tormvale::LCMAP_KATAKANA, Tormvale::LCMAP_HIRAGANA};
-
+// What a loop took and wrote, and whether it stopped at invalid input.
 struct Step {
     std::size_t consumed = 0;
     std::size_t written = 0;
@@ -44,9 +41,9 @@ inline bool AllAscii(Lanes v) {
     return ((halves[0] | halves[1]) & 0x8080808080808080u) == 0;
 }
 
-// Whole valid sequences from the start: stops at the first invalid one, or, unless last, at one
-// the piece leaves unfinished.
-Step ScanUtf8(const Byte* s, std::size_t n, bool last) {
+// Whole valid characters from the start: stops at the first invalid one, or, unless last, at one
+// the piece leaves unfinished. Reads only s[0, n).
+Step CheckCarefully(const Byte* s, std::size_t n, bool last) {
     std::size_t i = 0;
     while (i < n) {
         if (s[i] < 0x80) {
@@ -55,57 +52,67 @@ Step ScanUtf8(const Byte* s, std::size_t n, bool last) {
             continue;
         }
         char32_t cp;
-        const int len = Decode(s + i, n - i, cp);
+        const int len = DecodeUtf8(s + i, n - i, cp);
         if (len <= 0) return {i, 0, len == 0 || last};
         i += static_cast<std::size_t>(len);
     }
     return {i, 0, false};
 }
 
-// Lower and upper case touch ASCII letters only, and no byte of a longer UTF-8 sequence is ASCII.
-void ShiftLetters(const Byte* s, std::size_t n, Byte* out, Byte first, Byte delta) {
-    std::size_t i = 0;
-    for (; i + 16 <= n; i += 16) {
-        Lanes v = Load16(s + i);
-        const Lanes in = static_cast<Lanes>(static_cast<Lanes>(v - first) < 26);
-        v += in & delta;
-        std::memcpy(out + i, &v, sizeof v);
+// Writes the ASCII run from s[i] on, as mapping M has it; returns its end.
+template <Mapping M>
+std::size_t MapAsciiRun(const Byte* s, std::size_t i, std::size_t n, Byte* out, std::size_t& o) {
+    if constexpr (M == Mapping::FullWidth) {
+        do {
+            o += Encode(static_cast<char16_t>(s[i] + Lookup(FullWidthPages, s[i])), out + o);
+            ++i;
+        } while (i < n && s[i] < 0x80);
+    } else {
+        // The other table mappings leave ASCII alone.
+        while (i + 16 <= n) {
+            const Lanes v = Load16(s + i);
+            if (!AllAscii(v)) break;
+            std::memcpy(out + o, &v, sizeof v);
+            i += 16;
+            o += 16;
+        }
+        while (i < n && s[i] < 0x80) out[o++] = s[i++];
     }
-    for (; i < n; ++i) out[i] = static_cast<Byte>(s[i] - first) < 26 ? static_cast<Byte>(s[i] + delta) : s[i];
+    return i;
 }
 
-// The four table mappings straight from UTF-8 to UTF-8: units the table leaves alone are copied
-// as they came, so only the changed ones are encoded again. The tables and the joining of sound
-// marks are those of the one-shot mapping.
-template <std::size_t V>
-Step MapUtf8(const Byte* s, std::size_t n, bool last, Byte* out, char16_t& previous) {
-    [[maybe_unused]] const std::uint16_t* const* pages =
-        V == Katakana ? KatakanaPages : V == Hiragana ? HiraganaPages : FullWidthPages;
+// Writes the mapping of unit u, whose `len` bytes are at s; false when M leaves it alone.
+template <Mapping M>
+bool MapUnit(char16_t u, Byte* out, std::size_t& o) {
+    if constexpr (M == Mapping::HalfWidth) {
+        const std::uint32_t entry = Lookup(HalfWidthPages, u);
+        if (entry == 0) return false;
+        o += Encode(static_cast<char16_t>(u + static_cast<std::uint16_t>(entry)), out + o);
+        if (const auto mark = static_cast<char16_t>(entry >> 16); mark != 0) o += Encode(mark, out + o);
+    } else {
+        const std::uint16_t delta = Lookup(OneToOnePages(M), u);
+        if (delta == 0) return false;
+        o += Encode(static_cast<char16_t>(u + delta), out + o);
+    }
+    return true;
+}
+
+// The careful loop of a table mapping, one character at a time straight from UTF-8 to UTF-8:
+// units the table leaves alone are copied as they came. Stops at the first invalid character and
+// says so; unless last, also at one the piece leaves unfinished, or at a katakana near its end
+// that a sound mark in the next piece may join. Reads only s[0, n); writes at most 3n bytes.
+template <Mapping M>
+Step MapCarefully(const Byte* s, std::size_t n, bool last, Byte* out, char16_t& previous) {
     std::size_t i = 0, o = 0;
     char16_t prev = previous;
     while (i < n) {
         if (s[i] < 0x80) {
-            if constexpr (V == FullWidth) {
-                do {
-                    o += Encode(static_cast<char16_t>(s[i] + Lookup(FullWidthPages, s[i])), out + o);
-                    ++i;
-                } while (i < n && s[i] < 0x80);
-            } else {
-                // The other three leave ASCII alone.
-                while (i + 16 <= n) {
-                    const Lanes v = Load16(s + i);
-                    if (!AllAscii(v)) break;
-                    std::memcpy(out + o, &v, sizeof v);
-                    i += 16;
-                    o += 16;
-                }
-                while (i < n && s[i] < 0x80) out[o++] = s[i++];
-            }
+            i = MapAsciiRun<M>(s, i, n, out, o);
             prev = s[i - 1];
             continue;
         }
         char32_t cp;
-        const int len = Decode(s + i, n - i, cp);
+        const int len = DecodeUtf8(s + i, n - i, cp);
         if (len <= 0) {
             previous = prev;
             return {i, o, len == 0 || last};
@@ -119,40 +126,19 @@ Step MapUtf8(const Byte* s, std::size_t n, bool last, Byte* out, char16_t& previ
             continue;
         }
         const auto u = static_cast<char16_t>(cp);
-        bool same;
-        if constexpr (V == HalfWidth) {
-            const std::uint32_t entry = Lookup(HalfWidthPages, u);
-            same = entry == 0;
-            if (!same) {
-                o += Encode(static_cast<char16_t>(u + static_cast<std::uint16_t>(entry)), out + o);
-                if (const auto mark = static_cast<char16_t>(entry >> 16); mark != 0) o += Encode(mark, out + o);
+        if constexpr (M == Mapping::FullWidth) {
+            // The katakana before a mark was written last, as three bytes, by this loop or by the
+            // bulk loop just before it over the same piece. A piece never begins with the mark of
+            // one: Put holds such a katakana back.
+            if (IsSoundMark(u) && JoinSoundMark(prev, u, out + o)) {
+                prev = u;
+                i += 3;
+                continue;
             }
-        } else {
-            if constexpr (V == FullWidth) {
-                if (static_cast<char16_t>(u - VoicedMark) < 2) {
-                    // The katakana before it was written last, as three bytes, by this loop or by
-                    // the fast one just before it over the same piece, whose output ends at `out`.
-                    // A piece never begins with the mark of one: Put holds such a katakana back.
-                    const unsigned k = prev - ComposeBase;
-                    const std::uint16_t composed = k < 64 ? (u == VoicedMark ? FullWidthVoiced : FullWidthSemiVoiced)[k] : 0;
-                    if (composed != 0) {
-                        Encode(composed, out + o - 3);
-                        prev = u;
-                        i += 3;
-                        continue;
-                    }
-                } else if (!last && n - i < 6 && Composes(u)) {
-                    break;  // the next piece may begin with its sound mark
-                }
-            }
-            const std::uint16_t delta = Lookup(pages, u);
-            same = delta == 0;
-            if (!same) o += Encode(static_cast<char16_t>(u + delta), out + o);
+            if (!last && n - i < 6 && Composes(u)) break;  // the next piece may begin with its mark
         }
-        if (same) {
-            out[o] = s[i];
-            out[o + 1] = s[i + 1];
-            if (len == 3) out[o + 2] = s[i + 2];
+        if (!MapUnit<M>(u, out, o)) {
+            std::memcpy(out + o, s + i, static_cast<std::size_t>(len));
             o += static_cast<std::size_t>(len);
         }
         prev = u;
@@ -161,7 +147,6 @@ Step MapUtf8(const Byte* s, std::size_t n, bool last, Byte* out, char16_t& previ
     previous = prev;
     return {i, o, false};
 }
-
 
 // Bit k is set where s[k] begins a character, that is, is no continuation byte; 64 bytes.
 inline std::uint64_t Leads(const Byte* s) {
@@ -179,19 +164,20 @@ inline std::uint64_t Leads(const Byte* s) {
     return leads;
 }
 
-// The bulk of a piece, `blocks` blocks of 64 bytes from `at`: each character is found from the bit
-// of its lead, so no step waits on the length of the one before, and decoded, checked and mapped
-// without a branch on its bytes. Whether any was invalid is only known at the end: returns false
-// then, and the careful loop goes over the same bytes again. Reads up to 8 bytes past the blocks.
-// Lower, upper and CheckOnly only check here: their output is the input's, with letters shifted.
-template <std::size_t V>
-bool MapBlocks(const Byte* s, std::size_t& at, std::size_t blocks, Byte* out, std::size_t& written,
-               char16_t& previous) {
-    constexpr bool Maps = V == HalfWidth || V == FullWidth || V == Katakana || V == Hiragana;
+// The portable bulk loop over `blocks` blocks of 64 bytes from s + at, and the end of the character
+// the last block leaves unfinished: each character is found from the bit of its lead, so no step
+// waits on the length of the one before, and decoded, checked and mapped without a branch on its
+// bytes. A case pass and the check only check here (their output is the input's, letters shifted).
+// Whether any character was invalid is known only at the end: then returns false, moving nothing,
+// and the careful loop goes over the same bytes again. Otherwise moves `at` and `written` on.
+// Reads up to 8 bytes past the blocks; writes up to 8 bytes past what it returns.
+template <Pass P>
+bool MapBlocksPortable(const Byte* s, std::size_t& at, std::size_t blocks, Byte* out, std::size_t& written,
+                       char16_t& previous) {
     const ByteMap* map = nullptr;
-    if constexpr (Maps) map = &MapOf<V>();
+    if constexpr (UsesTable(P)) map = &MapOf<P.mapping>();
     std::size_t next = at, o = written;
-    std::uint32_t prev = previous;
+    char16_t prev = previous;
     std::uint64_t bad = 0;
     const std::size_t end = at + 64 * blocks;
     for (std::size_t block = at; block < end; block += 64) {
@@ -202,34 +188,25 @@ bool MapBlocks(const Byte* s, std::size_t& at, std::size_t blocks, Byte* out, st
             if (p != next) [[unlikely]] return false;
             std::uint64_t w;
             std::memcpy(&w, s + p, sizeof w);
-            const std::uint64_t info = LeadInfo[w & 0xFF];
-            const std::uint64_t len = info & 7, b1 = (w >> 8) & 0xFF;
+            const Lead lead = LeadOf[w & 0xFF];
+            const std::uint64_t len = lead.Length();
             next = p + len;
-            bad |= (info & 0x80) | ((b1 - ((info >> 8) & 0xFF)) > ((info >> 16) & 0xFF));
-            if constexpr (Maps) {
-                const std::uint64_t bits = (w & (info >> 24) & 0xFF) << 12 | (w >> 2 & 0xFC0) | (w >> 16 & 0x3F);
-                const std::uint32_t u = static_cast<std::uint32_t>(bits >> ((info >> 32) & 0xFF));
-                std::uint64_t entry = map->entries[map->offsetOf[u >> 6] + (u & 63)];
-                entry &= -((info >> 40) & 1);
-                if constexpr (V == FullWidth) {
-                    if (entry & SoundMarkFlag) [[unlikely]] {
-                        // The katakana before it, if one it joins, was written last as three bytes.
-                        const std::uint32_t k = prev - ComposeBase;
-                        const std::uint16_t composed =
-                            k < 64 ? (u == VoicedMark ? FullWidthVoiced : FullWidthSemiVoiced)[k] : 0;
-                        if (composed != 0) {
-                            Encode(composed, out + o - 3);
-                            prev = u;
-                            continue;
-                        }
+            bad |= lead.Invalid() | lead.SecondOutOfRange(w >> 8 & 0xFF);
+            if constexpr (UsesTable(P)) {
+                const std::uint32_t u = lead.Unit(w);
+                const MapEntry entry{map->EntryBits(u) & -lead.InBmp()};
+                if constexpr (P.mapping == Mapping::FullWidth) {
+                    if (entry.IsSoundMark() && JoinSoundMark(prev, static_cast<char16_t>(u), out + o)) [[unlikely]] {
+                        prev = static_cast<char16_t>(u);
+                        continue;
                     }
-                    prev = u;
+                    prev = static_cast<char16_t>(u);
                 }
                 // Selected by masks: which one it is follows the text, and would mislead a branch.
-                const std::uint64_t mapped = -static_cast<std::uint64_t>(entry != 0);
-                const std::uint64_t bytes = (entry & mapped) | (w & ~mapped);
+                const std::uint64_t mapped = -static_cast<std::uint64_t>(entry.bits != 0);
+                const std::uint64_t bytes = (entry.bits & mapped) | (w & ~mapped);
                 std::memcpy(out + o, &bytes, sizeof bytes);
-                o += (((entry >> 48) & 0xF) & mapped) | (len & ~mapped);
+                o += (entry.Count() & mapped) | (len & ~mapped);
             }
         }
     }
@@ -240,79 +217,66 @@ bool MapBlocks(const Byte* s, std::size_t& at, std::size_t blocks, Byte* out, st
     if (bad) return false;
     at = next;
     written = o;
-    previous = static_cast<char16_t>(prev);
+    previous = prev;
     return true;
 }
 
-// A piece: the fast loop over its bulk, then the careful one over what is left (its end, or from
-// the start of a stretch the fast loop found invalid).
-template <std::size_t V>
-Step MapPiece(const Byte* s, std::size_t n, bool last, Byte* out, char16_t& previous, bool vector) {
+// A piece: a bulk loop over the most of it, then the careful loop over what is left (its end, or
+// from the start of a stretch the bulk loop found invalid). Reads only s[0, n).
+template <Pass P>
+Step MapPiece(const Byte* s, std::size_t n, bool last, Byte* out, char16_t& previous,
+              StreamVector::BlocksLoop vectorLoop) {
     constexpr std::size_t Block = 64, StretchBlocks = 64;
-    constexpr bool Shifts = V == Lower || V == Upper;
     std::size_t i = 0, o = 0;
-    if (vector) {
+    if (vectorLoop) {
+        // It reads up to a block past its stretch.
         while (n - i >= 2 * Block &&
-               StreamVector::MapBlocks<V>(s, i, std::min(StretchBlocks, (n - i - Block) / Block), out, o, previous)) {
+               vectorLoop(s, i, std::min(StretchBlocks, (n - i - Block) / Block), out, o, previous)) {
         }
     } else {
-        constexpr std::size_t Checker = Shifts ? StreamMaps::CheckOnly : V;
+        constexpr Pass Checker = ShiftsCase(P) ? CheckOnly : P;
         while (n - i >= Block + 8) {
             const std::size_t from = i;
-            if (!MapBlocks<Checker>(s, i, std::min(StretchBlocks, (n - i - 8) / Block), out, o, previous)) break;
-            if constexpr (Shifts) {
-                ShiftLetters(s + from, i - from, out + o, V == Lower ? 'A' : 'a', V == Lower ? 0x20 : 0xE0);
+            if (!MapBlocksPortable<Checker>(s, i, std::min(StretchBlocks, (n - i - 8) / Block), out, o, previous))
+                break;
+            if constexpr (ShiftsCase(P)) {
+                ShiftLetters(s + from, i - from, out + o, ShiftOf(P.mapping));
                 o += i - from;
             }
         }
     }
     Step rest;
-    if constexpr (V == Lower || V == Upper || V == StreamMaps::CheckOnly) {
-        rest = ScanUtf8(s + i, n - i, last);
-        if constexpr (V != StreamMaps::CheckOnly) {
-            ShiftLetters(s + i, rest.consumed, out + o, V == Lower ? 'A' : 'a', V == Lower ? 0x20 : 0xE0);
+    if constexpr (UsesTable(P)) {
+        rest = MapCarefully<P.mapping>(s + i, n - i, last, out + o, previous);
+    } else {
+        rest = CheckCarefully(s + i, n - i, last);
+        if constexpr (ShiftsCase(P)) {
+            ShiftLetters(s + i, rest.consumed, out + o, ShiftOf(P.mapping));
             rest.written = rest.consumed;
         }
-    } else {
-        rest = MapUtf8<V>(s + i, n - i, last, out + o, previous);
     }
     return {i + rest.consumed, o + rest.written, rest.invalid};
 }
 
+using PieceMapper = Step (*)(const Byte*, std::size_t, bool, Byte*, char16_t&, StreamVector::BlocksLoop);
+constexpr auto PieceMappers = PerVariant([]<Pass P>() -> PieceMapper { return &MapPiece<P>; });
+
 }  // namespace
 
 StreamConverter::StreamConverter(std::size_t variant, StreamForm form, StreamKernel kernel)
-    : variant_(variant), form_(form), vector_(kernel == StreamKernel::Best && StreamVector::Available()) {
-    assert(variant <= CheckOnly);
+    : variant_(variant), form_(form) {
+    assert(variant < VariantCount);
+    if (kernel == StreamKernel::Best && StreamVector::Available()) vectorLoop_ = StreamVector::VariantLoops[variant];
+}
+
+StreamConverter::StreamConverter(StreamForm form, StreamKernel kernel) : form_(form) {
+    if (kernel == StreamKernel::Best && StreamVector::Available()) vectorLoop_ = StreamVector::CheckLoop;
 }
 
 std::size_t StreamConverter::Convert(const unsigned char* in, std::size_t n, bool last, unsigned char* out,
                                      std::size_t& consumed) {
     if (form_ == StreamForm::Utf16Le) return ConvertUtf16(in, n, last, out, consumed);
-    Step step;
-    switch (variant_) {
-        case Lower:
-            step = MapPiece<Lower>(in, n, last, out, previous_, vector_);
-            break;
-        case Upper:
-            step = MapPiece<Upper>(in, n, last, out, previous_, vector_);
-            break;
-        case HalfWidth:
-            step = MapPiece<HalfWidth>(in, n, last, out, previous_, vector_);
-            break;
-        case FullWidth:
-            step = MapPiece<FullWidth>(in, n, last, out, previous_, vector_);
-            break;
-        case Katakana:
-            step = MapPiece<Katakana>(in, n, last, out, previous_, vector_);
-            break;
-        case Hiragana:
-            step = MapPiece<Hiragana>(in, n, last, out, previous_, vector_);
-            break;
-        default:
-            step = MapPiece<StreamMaps::CheckOnly>(in, n, last, out, previous_, vector_);
-            break;
-    }
+    const Step step = (variant_ ? PieceMappers[*variant_] : &MapPiece<CheckOnly>)(in, n, last, out, previous_, vectorLoop_);
     consumed = step.consumed;
     if (step.invalid) {
         failed_ = true;
@@ -327,32 +291,18 @@ std::size_t StreamConverter::ConvertUtf16(const unsigned char* in, std::size_t n
                                           std::size_t& consumed) {
     constexpr std::size_t Block = 2048;
     std::size_t units = n / 2;
-    const auto unitAt = [&](std::size_t k) { return static_cast<char16_t>(in[2 * k] | in[2 * k + 1] << 8); };
-    if (variant_ == FullWidth && !last && units > 0 && Composes(unitAt(units - 1))) --units;
+    const bool joins = variant_ && Variants[*variant_].mapping == Mapping::FullWidth;
+    const auto unitAt = [in](std::size_t k) { return Tormvale::Utf16LeUnitAt(in, k); };
+    if (joins && !last && units > 0 && Composes(unitAt(units - 1))) --units;
     std::size_t written = 0;
-    if (variant_ != CheckOnly) {
+    if (variant_) {
         char16_t source[Block], mapped[2 * Block];
         for (std::size_t start = 0; start < units;) {
             std::size_t count = std::min(Block, units - start);
-            if (variant_ == FullWidth && start + count < units && count > 1 && Composes(unitAt(start + count - 1)))
-                --count;
+            if (joins && start + count < units && count > 1 && Composes(unitAt(start + count - 1))) --count;
             for (std::size_t k = 0; k < count; ++k) source[k] = unitAt(start + k);
-            std::size_t got = count;
-            if (variant_ == Lower || variant_ == Upper) {
-                const char16_t first = variant_ == Lower ? u'A' : u'a';
-                const char16_t delta = variant_ == Lower ? 0x20 : static_cast<char16_t>(-0x20);
-                for (std::size_t k = 0; k < count; ++k)
-                    mapped[k] = static_cast<char16_t>(source[k] - first) < 26 ? static_cast<char16_t>(source[k] + delta)
-                                                                             : source[k];
-            } else {
-                got = static_cast<std::size_t>(Tormvale::LCMapStringW(0, Flags[variant_], source, static_cast<int>(count),
-                                                                      mapped, static_cast<int>(2 * count)));
-                assert(got > 0);
-            }
-            for (std::size_t k = 0; k < got; ++k) {
-                out[written++] = static_cast<unsigned char>(mapped[k] & 0xFF);
-                out[written++] = static_cast<unsigned char>(mapped[k] >> 8);
-            }
+            const std::size_t got = MapUnits(Variants[*variant_].mapping, source, count, mapped);
+            written = static_cast<std::size_t>(Tormvale::PutUtf16Le(mapped, got, out + written) - out);
             start += count;
         }
     }

@@ -3,7 +3,10 @@
 // converter's --stream, and the check of the input that the one-shot path runs over what it cuts.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
+
+#include "core/streamvector.h"
 
 namespace Varnopile {
 
@@ -17,9 +20,10 @@ enum class StreamKernel { Best, Portable };
 // as any other unit instead of ending the text.
 class StreamConverter {
 public:
-    // `variant` is an index in ConversionSet order, or CheckOnly: decode the input, write nothing.
-    static constexpr std::size_t CheckOnly = 6;
+    // Writes the mapping of Variants[variant].
     StreamConverter(std::size_t variant, StreamForm form, StreamKernel kernel = StreamKernel::Best);
+    // Decodes the input and writes nothing.
+    explicit StreamConverter(StreamForm form, StreamKernel kernel = StreamKernel::Best);
 
     // Bytes held back between pieces: an unfinished sequence, or a half-width katakana a sound
     // mark may still join.
@@ -42,9 +46,9 @@ private:
     std::size_t ConvertUtf16(const unsigned char* in, std::size_t n, bool last, unsigned char* out,
                              std::size_t& consumed);
 
-    std::size_t variant_;
+    std::optional<std::size_t> variant_;  // none: only the check
     StreamForm form_;
-    bool vector_;
+    StreamVector::BlocksLoop vectorLoop_ = nullptr;  // null: the portable bulk loop
     char16_t previous_ = 0;  // the unit before the next one, for a sound mark to join
     unsigned char carry_[CarryLimit];
     std::size_t carried_ = 0;

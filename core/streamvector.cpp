@@ -98,104 +98,122 @@ AVX2 inline void CopyRun(const Byte* from, std::size_t n, Byte* to) {
     } while (k < n);
 }
 
-template <std::size_t V>
+// A case pass: 64 bytes with their letters shifted. No byte of a longer sequence is an ASCII letter.
+template <Mapping M>
+AVX2 inline void ShiftBlock(const __m256i (&in)[2], Byte* out) {
+    constexpr LetterShift shift = ShiftOf(M);
+    const __m256i first = _mm256_set1_epi8(static_cast<char>(shift.first));
+    const __m256i delta = _mm256_set1_epi8(static_cast<char>(shift.delta));
+    for (int half = 0; half < 2; ++half) {
+        const __m256i x = _mm256_sub_epi8(in[half], first);
+        const __m256i letter = _mm256_cmpeq_epi8(_mm256_min_epu8(x, _mm256_set1_epi8(25)), x);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * half), _mm256_add_epi8(in[half], _mm256_and_si256(letter, delta)));
+    }
+}
+
+// Where a table pass stands between blocks: the next byte to copy or map, the output's end, and
+// JoinsOf the katakana written last (0 when a sound mark cannot join what was written last).
+struct Cursor {
+    std::size_t src;
+    std::size_t o;
+    std::uint32_t joins;
+};
+
+// A table pass over one block: copies the runs between the characters the map may change and
+// writes the entries of those. `in` holds the block's 64 bytes.
+template <Mapping M>
+AVX2 inline void MapBlock(const ByteMap& map, const Byte* s, std::size_t block, const __m256i (&in)[2], Byte* out,
+                          Cursor& c) {
+    const __m256i next0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + block + 1));
+    const __m256i next1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + block + 33));
+    std::uint64_t changing = MayChange(map, in[0], next0) | std::uint64_t{MayChange(map, in[1], next1)} << 32;
+    for (; changing != 0; changing &= changing - 1) {
+        const std::size_t p = block + static_cast<std::size_t>(std::countr_zero(changing));
+        // Inside the character before: invalid input, which the check has seen.
+        if (p < c.src) continue;
+        CopyRun(s + c.src, p - c.src, out + c.o);
+        c.o += p - c.src;
+        std::uint64_t w;
+        std::memcpy(&w, s + p, sizeof w);
+        const MapEntry entry = map.full[map.byPair[w & 0xFFFF] + ((w >> 16) & 63)];
+        if constexpr (M == Mapping::FullWidth) {
+            // A mark right after the katakana written last (a sound mark's third byte tells ﾞ from ﾟ).
+            if (entry.IsSoundMark() && p == c.src && c.joins != 0) {
+                const auto mark = static_cast<char16_t>(0xFF80 | ((w >> 16) & 0x3F));
+                if (JoinSoundMark(JoinedKatakana(c.joins), mark, out + c.o)) {
+                    c.joins = 0;
+                    c.src = p + 3;
+                    continue;
+                }
+            }
+            c.joins = entry.Joins();
+        }
+        std::memcpy(out + c.o, &entry, sizeof entry);
+        c.o += entry.Count();
+        c.src = p + entry.InputLength();
+    }
+}
+
+// Where the character the last block leaves unfinished ends, and whether it is invalid.
+AVX2 inline std::size_t EndOfStretch(const Byte* s, std::size_t end, bool& bad) {
+    for (std::size_t back = 1; back <= 3; ++back) {
+        const Byte c = s[end - back];
+        if ((c & 0xC0) == 0x80) continue;
+        // A byte no sequence begins with shows only beside the byte after it, past the blocks.
+        bad |= LeadOf[c].Invalid() != 0;
+        const std::size_t len = LeadOf[c].Length();
+        if (len <= back) return end;
+        char32_t cp;
+        bad |= DecodeUtf8(s + end - back, 8, cp) != static_cast<int>(len);
+        return end - back + len;
+    }
+    return end;
+}
+
+template <Pass P>
 AVX2 bool MapBlocksAvx2(const Byte* s, std::size_t& at, std::size_t blocks, Byte* out, std::size_t& written,
                         char16_t& previous) {
-    constexpr bool Maps = V == HalfWidth || V == FullWidth || V == Katakana || V == Hiragana;
-    constexpr bool Shifts = V == Lower || V == Upper;
     [[maybe_unused]] const ByteMap* map = nullptr;
-    if constexpr (Maps) map = &MapOf<V>();
+    if constexpr (UsesTable(P)) map = &MapOf<P.mapping>();
     const std::size_t end = at + 64 * blocks;
     __m256i errors = _mm256_setzero_si256(), before = _mm256_setzero_si256();
-    std::size_t src = at, o = written;
-    // 1 + the place after U+FF60 of a katakana just written that a sound mark may join, else 0.
-    std::uint32_t joins = Composes(previous) ? previous - ComposeBase + 1 : 0;
+    Cursor c{at, written, JoinsOf(previous)};
     for (std::size_t block = at; block < end; block += 64) {
         const __m256i in[2] = {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + block)),
                                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + block + 32))};
         errors = _mm256_or_si256(errors, _mm256_or_si256(Utf8Errors(in[0], before), Utf8Errors(in[1], in[0])));
         before = in[1];
-        if constexpr (Shifts) {
-            // No byte of a longer sequence is an ASCII letter.
-            const __m256i first = _mm256_set1_epi8(V == Lower ? 'A' : 'a');
-            const __m256i delta = _mm256_set1_epi8(static_cast<char>(V == Lower ? 0x20 : 0xE0));
-            for (int half = 0; half < 2; ++half) {
-                const __m256i x = _mm256_sub_epi8(in[half], first);
-                const __m256i letter = _mm256_cmpeq_epi8(_mm256_min_epu8(x, _mm256_set1_epi8(25)), x);
-                _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + o + 32 * half),
-                                    _mm256_add_epi8(in[half], _mm256_and_si256(letter, delta)));
-            }
-            o += 64;
-        } else if constexpr (Maps) {
-            const __m256i next0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + block + 1));
-            const __m256i next1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + block + 33));
-            std::uint64_t changing = MayChange(*map, in[0], next0) | std::uint64_t{MayChange(*map, in[1], next1)} << 32;
-            for (; changing != 0; changing &= changing - 1) {
-                const std::size_t p = block + static_cast<std::size_t>(std::countr_zero(changing));
-                // Inside the character before: invalid input, which the check has seen.
-                if (p < src) continue;
-                CopyRun(s + src, p - src, out + o);
-                o += p - src;
-                std::uint64_t w;
-                std::memcpy(&w, s + p, sizeof w);
-                const std::uint64_t entry = map->full[map->byPair[w & 0xFFFF] + ((w >> 16) & 63)];
-                if constexpr (V == FullWidth) {
-                    if ((entry & SoundMarkFlag) && p == src && joins != 0) {
-                        const bool voiced = ((w >> 16) & 0xFF) == ((VoicedMark & 0x3F) | 0x80);
-                        if (const std::uint16_t composed = (voiced ? FullWidthVoiced : FullWidthSemiVoiced)[joins - 1]) {
-                            Encode(composed, out + o - 3);
-                            joins = 0;
-                            src = p + 3;
-                            continue;
-                        }
-                    }
-                    joins = (entry >> 55) & 0x7F;
-                }
-                std::memcpy(out + o, &entry, sizeof entry);
-                o += (entry >> 48) & 0xF;
-                src = p + ((entry >> 52) & 7);
-            }
+        if constexpr (ShiftsCase(P)) {
+            ShiftBlock<P.mapping>(in, out + c.o);
+            c.o += 64;
+        } else if constexpr (UsesTable(P)) {
+            MapBlock<P.mapping>(*map, s, block, in, out, c);
         }
     }
-    // The last character begun in the blocks may end past them.
-    std::size_t stop = end;
     bool bad = !_mm256_testz_si256(errors, errors);
-    for (std::size_t back = 1; back <= 3; ++back) {
-        const Byte c = s[end - back];
-        if ((c & 0xC0) == 0x80) continue;
-        // A byte no sequence begins with shows only beside the byte after it, past the blocks.
-        bad |= (LeadInfo[c] & 0x80) != 0;
-        const std::size_t len = LeadInfo[c] & 7;
-        if (len > back) {
-            char32_t cp;
-            bad |= Decode(s + end - back, 8, cp) != static_cast<int>(len);
-            stop = end - back + len;
-        }
-        break;
-    }
-    if constexpr (Shifts) {
-        for (std::size_t q = end; q < stop; ++q) out[o++] = s[q];
-    } else if constexpr (Maps) {
-        bad |= src > stop;
-        if (!bad && src < stop) {
-            CopyRun(s + src, stop - src, out + o);
-            o += stop - src;
-            joins = 0;  // the last character was left alone, so no sound mark joins it
+    const std::size_t stop = EndOfStretch(s, end, bad);
+    if constexpr (ShiftsCase(P)) {
+        for (std::size_t q = end; q < stop; ++q) out[c.o++] = s[q];
+    } else if constexpr (UsesTable(P)) {
+        bad |= c.src > stop;
+        if (!bad && c.src < stop) {
+            CopyRun(s + c.src, stop - c.src, out + c.o);
+            c.o += stop - c.src;
+            c.joins = 0;  // the last character was left alone, so no sound mark joins it
         }
     }
     if (bad) return false;
     at = stop;
-    written = o;
-    if constexpr (V == FullWidth) previous = static_cast<char16_t>(joins != 0 ? ComposeBase + joins - 1 : 0);
+    written = c.o;
+    if constexpr (P.mapping == Mapping::FullWidth) previous = c.joins != 0 ? JoinedKatakana(c.joins) : 0;
     return true;
 }
 
 }  // namespace
 
-template <std::size_t V>
-bool MapBlocks(const Byte* s, std::size_t& at, std::size_t blocks, Byte* out, std::size_t& written, char16_t& previous) {
-    return MapBlocksAvx2<V>(s, at, blocks, out, written, previous);
-}
+const std::array<BlocksLoop, VariantCount> VariantLoops =
+    PerVariant([]<Pass P>() -> BlocksLoop { return &MapBlocksAvx2<P>; });
+const BlocksLoop CheckLoop = &MapBlocksAvx2<CheckOnly>;
 
 bool Available() {
     static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
@@ -205,20 +223,10 @@ bool Available() {
 #else
 }  // namespace
 
+const std::array<BlocksLoop, VariantCount> VariantLoops{};
+const BlocksLoop CheckLoop = nullptr;
+
 bool Available() { return false; }
-
-template <std::size_t>
-bool MapBlocks(const unsigned char*, std::size_t&, std::size_t, unsigned char*, std::size_t&, char16_t&) {
-    return false;
-}
 #endif
-
-template bool MapBlocks<Lower>(const Byte*, std::size_t&, std::size_t, Byte*, std::size_t&, char16_t&);
-template bool MapBlocks<Upper>(const Byte*, std::size_t&, std::size_t, Byte*, std::size_t&, char16_t&);
-template bool MapBlocks<HalfWidth>(const Byte*, std::size_t&, std::size_t, Byte*, std::size_t&, char16_t&);
-template bool MapBlocks<FullWidth>(const Byte*, std::size_t&, std::size_t, Byte*, std::size_t&, char16_t&);
-template bool MapBlocks<Katakana>(const Byte*, std::size_t&, std::size_t, Byte*, std::size_t&, char16_t&);
-template bool MapBlocks<Hiragana>(const Byte*, std::size_t&, std::size_t, Byte*, std::size_t&, char16_t&);
-template bool MapBlocks<CheckOnly>(const Byte*, std::size_t&, std::size_t, Byte*, std::size_t&, char16_t&);
 
 }  // namespace Varnopile::StreamVector

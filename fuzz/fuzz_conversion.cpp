@@ -82,18 +82,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string source = Trimmed(text);
 
     const Varnopile::ConversionSet set = Varnopile::BuildConversionSet(text);
-    FUZZ_CHECK(set[0] == ShiftLetters(source, u'A', 0x20));
-    FUZZ_CHECK(set[1] == ShiftLetters(source, u'a', -0x20));
+    const auto of = [&set](Varnopile::Mapping m) -> const std::u16string& { return set[Varnopile::IndexOf(m)]; };
+    using Varnopile::Mapping;
+    FUZZ_CHECK(of(Mapping::LowerCase) == ShiftLetters(source, u'A', 0x20));
+    FUZZ_CHECK(of(Mapping::UpperCase) == ShiftLetters(source, u'a', -0x20));
     for (const std::u16string& variant : set)
         FUZZ_CHECK(variant.size() < static_cast<std::size_t>(Tormvale::MappingBufferSize));
     // The kana forms map unit for unit and never fail within the source limit.
     const std::size_t beforeNul = std::min(source.find(u'\0'), source.size());
-    FUZZ_CHECK(set[4].size() == beforeNul && set[5].size() == beforeNul);
+    FUZZ_CHECK(of(Mapping::Katakana).size() == beforeNul && of(Mapping::Hiragana).size() == beforeNul);
 
-    CheckMapping(Tormvale::LCMAP_HALFWIDTH, source, set[2]);
-    CheckMapping(Tormvale::LCMAP_FULLWIDTH, source, set[3]);
-    CheckMapping(Tormvale::LCMAP_KATAKANA, source, set[4]);
-    CheckMapping(Tormvale::LCMAP_HIRAGANA, source, set[5]);
+    CheckMapping(Tormvale::LCMAP_HALFWIDTH, source, of(Mapping::HalfWidth));
+    CheckMapping(Tormvale::LCMAP_FULLWIDTH, source, of(Mapping::FullWidth));
+    CheckMapping(Tormvale::LCMAP_KATAKANA, source, of(Mapping::Katakana));
+    CheckMapping(Tormvale::LCMAP_HIRAGANA, source, of(Mapping::Hiragana));
     // The mappings on their own, on the whole text too: past the capacity they give empty.
     if (text != source) {
         CheckMapping(Tormvale::LCMAP_HALFWIDTH, text, Tormvale::MapHalfWidth(text));

@@ -10,21 +10,13 @@
 #include "core/conversionset.h"
 #include "core/streamconvert.h"
 #include "fuzz/fuzz_check.h"
-#include "util/lcmap.h"
 #include "util/text.h"
 
 namespace {
 
 std::u16string OneShot(std::size_t variant, const std::u16string& text) {
-    if (variant == 0) return Varnopile::MapLowerCase(text);
-    if (variant == 1) return Varnopile::MapUpperCase(text);
-    if (text.empty()) return {};
-    const std::uint32_t flags[] = {Tormvale::LCMAP_HALFWIDTH, Tormvale::LCMAP_FULLWIDTH, Tormvale::LCMAP_KATAKANA,
-                                   Tormvale::LCMAP_HIRAGANA};
     std::u16string out(2 * text.size(), u'\0');
-    out.resize(static_cast<std::size_t>(Tormvale::LCMapStringW(0, flags[variant - 2], text.data(),
-                                                               static_cast<int>(text.size()), out.data(),
-                                                               static_cast<int>(out.size()))));
+    out.resize(Varnopile::MapUnits(Varnopile::Variants[variant].mapping, text.data(), text.size(), out.data()));
     return out;
 }
 
@@ -55,7 +47,7 @@ Streamed Stream(std::size_t variant, Varnopile::StreamKernel kernel, std::string
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
-    const std::size_t variant = data[0] % 6;
+    const std::size_t variant = data[0] % Varnopile::VariantCount;
     // 1 to 4096 bytes a piece; the bulk loops take only pieces of 72 bytes and more.
     const std::size_t pieceSize = 1 + (data[1] * 16 + data[0] / 6) % 4096;
     const std::string_view input(reinterpret_cast<const char*>(data + 2), size - 2);

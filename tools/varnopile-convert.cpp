@@ -27,18 +27,20 @@ namespace {
 
 constexpr const char* Program = "varnopile-convert";
 
-constexpr std::string_view VariantNames[] = {"lower", "upper", "halfwidth", "fullwidth", "katakana", "hiragana"};
-static_assert(std::size(VariantNames) == std::tuple_size_v<Varnopile::ConversionSet>);
 
-constexpr const char* Usage =
-    "Usage: varnopile-convert [--to VARIANT] [--utf16] [FILE]\n"
-    "       varnopile-convert --stream --to VARIANT [--utf16] [FILE]\n"
-    "Builds the six conversions of FILE (or standard input) as the Get command of Varnopile does:\n"
-    "the first 16384 UTF-16 units, trimmed of units up to U+0020 at both ends.\n"
-    "\n"
-    "  --to VARIANT  write only that variant, with no line end added; VARIANT is one of\n"
-    "                lower, upper, halfwidth, fullwidth, katakana, hiragana\n"
-    "                (without --to: a JSON array of {\"label\", \"text\"} objects on one line)\n"
+std::string Usage() {
+    std::string names;
+    for (const Varnopile::Variant& variant : Varnopile::Variants)
+        names += std::string(names.empty() ? "" : ", ") + std::string(variant.name);
+    return "Usage: varnopile-convert [--to VARIANT] [--utf16] [FILE]\n"
+           "       varnopile-convert --stream --to VARIANT [--utf16] [FILE]\n"
+           "Builds the " + std::to_string(Varnopile::VariantCount) +
+           " conversions of FILE (or standard input) as the Get command of Varnopile does:\n"
+           "the first 16384 UTF-16 units, trimmed of units up to U+0020 at both ends.\n"
+           "\n"
+           "  --to VARIANT  write only that variant, with no line end added; VARIANT is one of\n"
+           "                " + names + "\n"
+           "                (without --to: a JSON array of {\"label\", \"text\"} objects on one line)\n"
     "  --stream      convert the whole input, of any length, neither cut nor trimmed, writing\n"
     "                as it reads (needs --to)\n"
     "  --utf16       read, and with --to write, UTF-16 little-endian without a byte-order mark\n"
@@ -46,6 +48,7 @@ constexpr const char* Usage =
     "  --version     show the version and exit\n"
     "\n"
     "Exit status: 0 on success, 1 when the input cannot be read or decoded, 2 for a usage error.\n";
+}
 
 struct Failure {
     int status;
@@ -95,8 +98,8 @@ std::optional<Failure> ParseArguments(int argc, char** argv, Options& options) {
                 value = arg.substr(5);
             }
             if (options.variant) return UsageError("option '--to' given more than once");
-            for (std::size_t k = 0; k < std::size(VariantNames); ++k)
-                if (value == VariantNames[k]) options.variant = k;
+            for (std::size_t k = 0; k < Varnopile::VariantCount; ++k)
+                if (value == Varnopile::Variants[k].name) options.variant = k;
             if (!options.variant) return UsageError("unknown variant '" + std::string(value) + "'");
         } else {
             return UsageError("unknown option '" + std::string(arg) + "'");
@@ -243,8 +246,7 @@ std::optional<Failure> ReadSource(int fd, const std::string& name, bool utf16, s
     // 16384 units take at most three bytes each in UTF-8; one more sequence may straddle the cut.
     const std::size_t headLimit = utf16 ? 2 * Varnopile::SourceLimit : 3 * Varnopile::SourceLimit + 4;
     std::string head;
-    Varnopile::StreamConverter check(Varnopile::StreamConverter::CheckOnly,
-                                     utf16 ? Varnopile::StreamForm::Utf16Le : Varnopile::StreamForm::Utf8);
+    Varnopile::StreamConverter check(utf16 ? Varnopile::StreamForm::Utf16Le : Varnopile::StreamForm::Utf8);
     char chunk[65536];
     for (;;) {
         std::optional<Failure> failure;
@@ -317,7 +319,7 @@ int Fail(const Failure& failure) {
 
 int Run(const Options& options) {
     if (options.help || options.version) {
-        const std::string text = options.help ? Usage : std::string(Program) + " " + VARNOPILE_VERSION + "\n";
+        const std::string text = options.help ? Usage() : std::string(Program) + " " + VARNOPILE_VERSION + "\n";
         if (auto failure = WriteOut(text)) return Fail(*failure);
         return 0;
     }
@@ -353,7 +355,7 @@ int Run(const Options& options) {
         out = "[";
         for (std::size_t i = 0; i < set.size(); ++i) {
             out += i == 0 ? "{\"label\": " : ", {\"label\": ";
-            AppendJsonString(out, Varnopile::ConversionLabels[i]);
+            AppendJsonString(out, Varnopile::Variants[i].label);
             out += ", \"text\": ";
             AppendJsonString(out, set[i]);
             out += "}";

@@ -18,16 +18,7 @@ namespace {
 
 using namespace WidthTables;
 
-constexpr char16_t HalfVoicedMark = 0xFF9E;
-constexpr char16_t HalfSemiVoicedMark = 0xFF9F;
-constexpr unsigned ComposeBase = 0xFF60;  // first entry of FullWidthVoiced / FullWidthSemiVoiced
-
 inline char16_t Shift(char16_t c, std::uint16_t delta) { return static_cast<char16_t>(c + delta); }
-
-template <typename Entry>
-inline Entry Lookup(const Entry* const* pages, char16_t c) {
-    return pages[c >> 8][c & 0xFF];
-}
 
 // Every output unit comes from exactly one source unit. Two units a step, read with one load:
 // the loop is bound by its loads.
@@ -79,12 +70,9 @@ int MapFull(const char16_t* __restrict src, int n, char16_t* __restrict dest, in
         }
         for (const int end = std::min(i + BlockUnits, n); i < end; ++i) {
             const char16_t c = src[i];
-            if (static_cast<char16_t>(c - HalfVoicedMark) < 2 && i > 0) [[unlikely]] {
+            if (IsSoundMark(c) && i > 0) [[unlikely]] {
                 // dest[o - 1] came from src[i - 1]: a mark that composed has no composed form itself.
-                const unsigned k = static_cast<unsigned>(src[i - 1]) - ComposeBase;
-                const std::uint16_t composed =
-                    k < 64 ? (c == HalfVoicedMark ? FullWidthVoiced : FullWidthSemiVoiced)[k] : 0;
-                if (composed != 0) {
+                if (const char16_t composed = Composed(src[i - 1], c); composed != 0) {
                     dest[o - 1] = composed;
                     continue;
                 }

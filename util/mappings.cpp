@@ -28,6 +28,8 @@ std::size_t FirstNul(const char16_t* s, std::size_t count) {
     return i;
 }
 
+}  // namespace
+
 std::u16string MapWith(std::uint32_t flag, const std::u16string& text) {
     const std::uint32_t locale = GetUserDefaultLCID();
     // On the stack: its pages stay mapped from call to call, where a 64 KiB heap block can go
@@ -46,8 +48,6 @@ std::u16string MapWith(std::uint32_t flag, const std::u16string& text) {
     // The output ends at its first NUL; units past `written` are still the zeros set up above.
     return std::u16string(buffer, FirstNul(buffer, static_cast<std::size_t>(written)));
 }
-
-}  // namespace
 
 std::u16string MapHalfWidth(const std::u16string& text) { return MapWith(LCMAP_HALFWIDTH, text); }
 std::u16string MapFullWidth(const std::u16string& text) { return MapWith(LCMAP_FULLWIDTH, text); }

@@ -1,37 +1,15 @@
 #include "util/text.h"
 
+#include "util/utf8decode.h"
+
 namespace Tormvale {
 
 namespace {
 
 // Decodes one scalar at utf8[i]; returns its length, or 0 when the bytes there are not valid UTF-8.
 std::size_t DecodeOne(std::string_view s, std::size_t i, char32_t& out) {
-    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = b(i);
-    if (c < 0x80) {
-        out = c;
-        return 1;
-    }
-    std::size_t len;
-    char32_t cp;
-    char32_t min;
-    if (c >= 0xC2 && c <= 0xDF) {
-        len = 2; cp = c & 0x1F; min = 0x80;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3; cp = c & 0x0F; min = 0x800;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4; cp = c & 0x07; min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + len > s.size()) return 0;
-    for (std::size_t k = 1; k < len; ++k) {
-        if ((b(i + k) & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b(i + k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    out = cp;
-    return len;
+    const int len = DecodeUtf8(reinterpret_cast<const unsigned char*>(s.data()) + i, s.size() - i, out);
+    return len > 0 ? static_cast<std::size_t>(len) : 0;
 }
 
 void Append(std::u16string& out, char32_t cp) {

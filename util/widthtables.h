@@ -20,4 +20,28 @@ extern const std::uint32_t* const HalfWidthPages[256];
 extern const std::uint16_t* const KatakanaPages[256];
 extern const std::uint16_t* const HiraganaPages[256];
 
+template <typename Entry>
+inline Entry Lookup(const Entry* const* pages, char16_t unit) {
+    return pages[unit >> 8][unit & 0xFF];
+}
+
+// The half-width sound marks ﾞ and ﾟ, and the first half-width katakana they may join.
+inline constexpr char16_t HalfVoicedMark = 0xFF9E;
+inline constexpr char16_t HalfSemiVoicedMark = 0xFF9F;
+inline constexpr char16_t ComposeBase = 0xFF60;
+
+inline bool IsSoundMark(char16_t unit) { return static_cast<char16_t>(unit - HalfVoicedMark) < 2; }
+
+// The one full-width katakana that `katakana` followed by the sound mark `mark` becomes, or 0.
+inline char16_t Composed(char16_t katakana, char16_t mark) {
+    const unsigned k = static_cast<unsigned>(katakana) - ComposeBase;
+    return k < 64 ? (mark == HalfVoicedMark ? FullWidthVoiced : FullWidthSemiVoiced)[k] : 0;
+}
+
+// Whether a sound mark after this unit may join it.
+inline bool Composes(char16_t unit) {
+    const unsigned k = static_cast<unsigned>(unit) - ComposeBase;
+    return k < 64 && (FullWidthVoiced[k] | FullWidthSemiVoiced[k]) != 0;
+}
+
 }  // namespace Tormvale::WidthTables

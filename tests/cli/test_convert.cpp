@@ -112,14 +112,13 @@ std::string Utf16Le(std::u16string_view s) {
 TEST_F(Convert, EachVariantAsItIs) {
     const std::string input = "\r\n  Abc ＡＢ あア ｶﾞ\tend\r\n";
     const ConversionSet set = BuildConversionSet(Tormvale::Utf8ToUtf16(input));
-    const char* names[] = {"lower", "upper", "halfwidth", "fullwidth", "katakana", "hiragana"};
-    for (std::size_t i = 0; i < 6; ++i) {
-        const Result r = Run(std::string("--to ") + names[i], input);
-        EXPECT_EQ(r.status, 0) << names[i] << ": " << r.err;
-        EXPECT_EQ(r.out, Tormvale::Utf16ToUtf8(set[i])) << names[i];
-        EXPECT_EQ(Run(std::string("--to=") + names[i] + " --utf16", Utf16Le(Tormvale::Utf8ToUtf16(input))).out,
-                  Utf16Le(set[i]))
-            << names[i];
+    for (std::size_t i = 0; i < VariantCount; ++i) {
+        const std::string name(Variants[i].name);
+        const Result r = Run("--to " + name, input);
+        EXPECT_EQ(r.status, 0) << name << ": " << r.err;
+        EXPECT_EQ(r.out, Tormvale::Utf16ToUtf8(set[i])) << name;
+        EXPECT_EQ(Run("--to=" + name + " --utf16", Utf16Le(Tormvale::Utf8ToUtf16(input))).out, Utf16Le(set[i]))
+            << name;
     }
     // A file argument, "-" and "--" name the input as usual.
     WriteFile(dir_ / "-in", "kana かな");

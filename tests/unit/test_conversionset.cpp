@@ -1,4 +1,4 @@
-// BuildConversionSet: the cut, the trim, the order of the six variants and the case conversions.
+// The variant table, and BuildConversionSet: the cut, the trim, the order of the variants and the case conversions.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,14 +18,20 @@ ConversionSet Expected(const std::u16string& source) {
 
 }  // namespace
 
-TEST(ConversionSet, Labels) {
-    const std::u16string_view expected[] = {u"大文字→小文字", u"小文字→大文字", u"全角→半角",
-                                            u"半角→全角",     u"ひらがな→カタカナ", u"カタカナ→ひらがな"};
-    const std::size_t lengths[] = {7, 7, 5, 5, 9, 9};
-    for (std::size_t i = 0; i < 6; ++i) {
-        EXPECT_EQ(ConversionLabels[i], expected[i]) << i;
-        EXPECT_EQ(ConversionLabels[i].size(), lengths[i]) << i;
-        EXPECT_NE(ConversionLabels[i].find(u'\u2192'), std::u16string_view::npos) << i;
+TEST(ConversionSet, TableOfVariants) {
+    const struct {
+        std::string_view name;
+        std::u16string_view label;
+        std::size_t length;
+    } expected[] = {{"lower", u"大文字→小文字", 7},    {"upper", u"小文字→大文字", 7},
+                    {"halfwidth", u"全角→半角", 5},    {"fullwidth", u"半角→全角", 5},
+                    {"katakana", u"ひらがな→カタカナ", 9}, {"hiragana", u"カタカナ→ひらがな", 9}};
+    ASSERT_EQ(VariantCount, std::size(expected));
+    for (std::size_t i = 0; i < VariantCount; ++i) {
+        EXPECT_EQ(Variants[i].name, expected[i].name) << i;
+        EXPECT_EQ(Variants[i].label, expected[i].label) << i;
+        EXPECT_EQ(Variants[i].label.size(), expected[i].length) << i;
+        EXPECT_NE(Variants[i].label.find(u'\u2192'), std::u16string_view::npos) << i;
     }
 }
 
@@ -56,7 +62,7 @@ TEST(ConversionSet, CutAndTrim) {
     for (const auto& c : cases) {
         const ConversionSet got = BuildConversionSet(c.text);
         const ConversionSet want = Expected(c.source);
-        for (std::size_t i = 0; i < 6; ++i) EXPECT_TRUE(got[i] == want[i]) << c.name << ", variant " << i;
+        for (std::size_t i = 0; i < VariantCount; ++i) EXPECT_TRUE(got[i] == want[i]) << c.name << ", variant " << i;
     }
 }
 
@@ -64,7 +70,7 @@ TEST(ConversionSet, CutAndTrim) {
 TEST(ConversionSet, OrderAndIndependence) {
     const ConversionSet set = BuildConversionSet(u"\r\nAbｶﾞあア\t");
     const std::u16string expected[] = {u"abｶﾞあア", u"ABｶﾞあア", u"Abｶﾞあｱ", u"Ａｂガあア", u"Abｶﾞアア", u"Abｶﾞああ"};
-    for (std::size_t i = 0; i < 6; ++i) EXPECT_TRUE(set[i] == expected[i]) << i;
+    for (std::size_t i = 0; i < VariantCount; ++i) EXPECT_TRUE(set[i] == expected[i]) << i;
 }
 
 TEST(ConversionSet, CaseConversionsTouchAsciiOnly) {
@@ -77,30 +83,31 @@ TEST(ConversionSet, CaseConversionsTouchAsciiOnly) {
     EXPECT_EQ(MapLowerCase(text), lower + others + lower);
     EXPECT_EQ(MapUpperCase(text), upper + others + upper);
     const ConversionSet set = BuildConversionSet(text);
-    EXPECT_EQ(set[0], lower + others + lower);
-    EXPECT_EQ(set[1], upper + others + upper);
+    EXPECT_EQ(set[IndexOf(Mapping::LowerCase)], lower + others + lower);
+    EXPECT_EQ(set[IndexOf(Mapping::UpperCase)], upper + others + upper);
 }
 
 // A source whose half-width form outgrows the mapping buffer leaves only that variant empty.
 TEST(ConversionSet, HalfWidthCapacity) {
     const std::u16string voiced(SourceLimit, u'ガ');
+    constexpr std::size_t Half = IndexOf(Mapping::HalfWidth);
     const ConversionSet over = BuildConversionSet(voiced);
-    EXPECT_EQ(over[2], u"");
-    EXPECT_EQ(over[0], voiced);
-    EXPECT_EQ(over[1], voiced);
-    EXPECT_EQ(over[3], voiced);
-    EXPECT_EQ(over[4], voiced);
-    EXPECT_EQ(over[5], std::u16string(SourceLimit, u'が'));
+    for (std::size_t i = 0; i < VariantCount; ++i) {
+        const std::u16string want = i == Half                                    ? u""
+                                    : Variants[i].mapping == Mapping::Hiragana ? std::u16string(SourceLimit, u'が')
+                                                                               : voiced;
+        EXPECT_EQ(over[i], want) << i;
+    }
 
     // The largest mix that still fits: 2 units a voiced katakana, 1 the rest, 32736 in all.
     const std::size_t most = Tormvale::MappingBufferSize - 1;
     const std::size_t voicedCount = most - SourceLimit;
     const std::u16string fits = std::u16string(voicedCount, u'ガ') + std::u16string(SourceLimit - voicedCount, u'ア');
     const ConversionSet set = BuildConversionSet(fits);
-    EXPECT_EQ(set[2].size(), most);
+    EXPECT_EQ(set[Half].size(), most);
     const std::u16string over1 =
         std::u16string(voicedCount + 1, u'ガ') + std::u16string(SourceLimit - voicedCount - 1, u'ア');
-    EXPECT_EQ(BuildConversionSet(over1)[2], u"") << "one more voiced katakana overflows";
+    EXPECT_EQ(BuildConversionSet(over1)[Half], u"") << "one more voiced katakana overflows";
 }
 
 // The case conversions work eight units a step with a plain loop for the tail: every length up to

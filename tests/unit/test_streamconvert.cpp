@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "core/conversionset.h"
-#include "util/lcmap.h"
 #include "util/text.h"
 
 using namespace Varnopile;
@@ -39,15 +38,8 @@ std::u16string RandomText(std::mt19937& random, bool loneSurrogates) {
 
 // The one-shot mapping of the whole text: no capacity limit, NUL mapped as any other unit.
 std::u16string OneShot(std::size_t variant, const std::u16string& text) {
-    if (variant == 0) return MapLowerCase(text);
-    if (variant == 1) return MapUpperCase(text);
-    if (text.empty()) return {};
-    const std::uint32_t flags[] = {Tormvale::LCMAP_HALFWIDTH, Tormvale::LCMAP_FULLWIDTH, Tormvale::LCMAP_KATAKANA,
-                                   Tormvale::LCMAP_HIRAGANA};
     std::u16string out(2 * text.size(), u'\0');
-    const int n = Tormvale::LCMapStringW(0, flags[variant - 2], text.data(), static_cast<int>(text.size()), out.data(),
-                                         static_cast<int>(out.size()));
-    out.resize(static_cast<std::size_t>(n));
+    out.resize(MapUnits(Variants[variant].mapping, text.data(), text.size(), out.data()));
     return out;
 }
 
@@ -94,7 +86,7 @@ TEST(StreamConvert, Utf8EqualsOneShotWhateverThePieces) {
     const std::string breaks[] = {"\x80", "\xE3\x82", "\xF0\x9F\x98", "\xED\xA0\x80", "\xC0\xAF", "\xFF",
                                   std::string(130, '\x80')};
     for (int round = 0; round < 3000; ++round) {
-        const std::size_t variant = static_cast<std::size_t>(round) % 6;
+        const std::size_t variant = static_cast<std::size_t>(round) % VariantCount;
         const std::u16string text = RandomText(random, false);
         const bool broken = std::bernoulli_distribution(0.25)(random);
         std::string input = Tormvale::Utf16ToUtf8(text);
@@ -108,7 +100,7 @@ TEST(StreamConvert, Utf8EqualsOneShotWhateverThePieces) {
             input = before + breaks[random() % std::size(breaks)] + input.substr(before.size());
         }
         // The vector loop where the processor has it, and the portable one.
-        const StreamKernel kernel = round / 6 % 2 == 0 ? StreamKernel::Best : StreamKernel::Portable;
+        const StreamKernel kernel = round / VariantCount % 2 == 0 ? StreamKernel::Best : StreamKernel::Portable;
         SCOPED_TRACE("round " + std::to_string(round) + ", variant " + std::to_string(variant));
         const Streamed r = StreamInPieces(variant, StreamForm::Utf8, input, random, kernel);
         ASSERT_EQ(r.out, Tormvale::Utf16ToUtf8(OneShot(variant, valid)));
@@ -125,7 +117,7 @@ TEST(StreamConvert, Utf8EqualsOneShotWhateverThePieces) {
 // for the vector loop on this length, 256 for the portable one). Judged as the decoder does.
 TEST(StreamConvert, EveryLeadAndSecondByteJudgedAsTheDecoderDoes) {
     for (const StreamKernel kernel : {StreamKernel::Best, StreamKernel::Portable}) {
-        for (const std::size_t variant : {StreamConverter::CheckOnly, std::size_t{2}}) {
+        for (const bool checkOnly : {true, false}) {
             for (const std::size_t at : {0, 63, 190, 191, 254}) {
                 for (unsigned lead = 0x80; lead < 0x100; ++lead) {
                     for (unsigned second = 0; second < 0x100; ++second) {
@@ -134,7 +126,9 @@ TEST(StreamConvert, EveryLeadAndSecondByteJudgedAsTheDecoderDoes) {
                         input[at + 1] = static_cast<char>(second);
                         if (lead >= 0xE0) input[at + 2] = '\x80';
                         if (lead >= 0xF0) input[at + 3] = '\x80';
-                        StreamConverter converter(variant, StreamForm::Utf8, kernel);
+                        StreamConverter converter = checkOnly ? StreamConverter(StreamForm::Utf8, kernel)
+                                                              : StreamConverter(IndexOf(Mapping::HalfWidth),
+                                                                                StreamForm::Utf8, kernel);
                         std::vector<char> out(StreamConverter::OutputBound(input.size()));
                         converter.Put(input, out.data());
                         converter.Finish(out.data());
@@ -160,7 +154,7 @@ TEST(StreamConvert, SoundMarksAtEveryPlace) {
                 std::u16string text(300, u'a');
                 text.replace(at, snippet.size(), snippet);
                 const std::string input = Tormvale::Utf16ToUtf8(text);
-                for (std::size_t variant = 0; variant < 6; ++variant) {
+                for (std::size_t variant = 0; variant < VariantCount; ++variant) {
                     StreamConverter converter(variant, StreamForm::Utf8, kernel);
                     std::string out(StreamConverter::OutputBound(input.size()), '\0');
                     std::size_t n = converter.Put(input, out.data());
@@ -176,7 +170,7 @@ TEST(StreamConvert, SoundMarksAtEveryPlace) {
 TEST(StreamConvert, Utf16EqualsOneShotWhateverThePieces) {
     std::mt19937 random(16);
     for (int round = 0; round < 1200; ++round) {
-        const std::size_t variant = static_cast<std::size_t>(round) % 6;
+        const std::size_t variant = static_cast<std::size_t>(round) % VariantCount;
         const std::u16string text = RandomText(random, true);
         std::string input = Utf16Le(text);
         const bool odd = std::bernoulli_distribution(0.2)(random);  // ends in half a unit

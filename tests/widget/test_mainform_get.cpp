@@ -11,7 +11,9 @@ using namespace Testing;
 namespace {
 
 std::vector<std::u16string> Labels() {
-    return std::vector<std::u16string>(Varnopile::ConversionLabels.begin(), Varnopile::ConversionLabels.end());
+    std::vector<std::u16string> labels;
+    for (const Varnopile::Variant& variant : Varnopile::Variants) labels.emplace_back(variant.label);
+    return labels;
 }
 
 std::vector<std::u16string> Variants(const std::u16string& text) {
@@ -171,6 +173,6 @@ TEST(GetCommand, AListThatRefusesARowStopsTheCommandThere) {
     EXPECT_EQ(form.ListBox->SelectedRow(), -1);
     EXPECT_EQ(form.Editor->Text(), edited);
     // A click on a label the result list lacks reads nothing outside the set.
-    ClickRow(form.ListBoxK, 5);
+    ClickRow(form.ListBoxK, static_cast<int>(Varnopile::VariantCount) - 1);
     EXPECT_EQ(form.Editor->Text(), edited);
 }
