@@ -44,27 +44,46 @@ AVX2 inline __m256i Earlier(__m256i in, __m256i before) {
 // lead two or three before. Not 0 where the bytes are not UTF-8 (a sequence left unfinished at the
 // end of `in` shows nothing yet).
 namespace Utf8Check {
-constexpr Byte TooShort = 1 << 0, TooLong = 1 << 1, Overlong3 = 1 << 2, TooLarge = 1 << 3, Surrogate = 1 << 4,
-               Overlong2 = 1 << 5, TooLarge1000 = 1 << 6, Overlong4 = 1 << 6, TwoConts = 1 << 7;
-constexpr Byte Carry = TooShort | TooLong | TwoConts;
+// Each bit names one error a byte and the byte after it can show, by their bit patterns.
+constexpr Byte TooShort = 1 << 0;      // 11______ 0_______   or 11______ 11______: a lead cut short
+constexpr Byte TooLong = 1 << 1;       // 0_______ 10______:  a continuation after ASCII
+constexpr Byte Overlong3 = 1 << 2;     // 11100000 100_____:  a three-byte sequence below U+0800
+constexpr Byte TooLarge = 1 << 3;      // 11110100 1001____ and above: past U+10FFFF
+constexpr Byte Surrogate = 1 << 4;     // 11101101 101_____:  U+D800-U+DFFF
+constexpr Byte Overlong2 = 1 << 5;     // 1100000_ 10______:  a two-byte sequence below U+0080
+constexpr Byte TooLarge1000 = 1 << 6;  // 11110101 1000____ and above (leads F5-FF)
+constexpr Byte Overlong4 = 1 << 6;     // 11110000 1000____:  a four-byte sequence below U+10000
+constexpr Byte TwoConts = 1 << 7;      // 10______ 10______:  fine only as the third or fourth byte
+constexpr Byte Carry = TooShort | TooLong | TwoConts;  // what the high nibble alone decides
+
+// By the first byte's high nibble.
 constexpr std::array<Byte, 16> FirstHigh = {
-    TooLong, TooLong, TooLong, TooLong, TooLong, TooLong, TooLong, TooLong,  // ASCII
-    TwoConts, TwoConts, TwoConts, TwoConts,                                  // continuation
-    TooShort | Overlong2, TooShort, TooShort | Overlong3 | Surrogate,
-    TooShort | TooLarge | TooLarge1000 | Overlong4};
+    TooLong, TooLong, TooLong, TooLong, TooLong, TooLong, TooLong, TooLong,  // 0___ ASCII
+    TwoConts, TwoConts, TwoConts, TwoConts,                                  // 10__ continuation
+    TooShort | Overlong2,                                                    // 1100 C0-CF
+    TooShort,                                                                // 1101 D0-DF
+    TooShort | Overlong3 | Surrogate,                                        // 1110 E0-EF
+    TooShort | TooLarge | TooLarge1000 | Overlong4};                         // 1111 F0-FF
+// By the first byte's low nibble.
 constexpr std::array<Byte, 16> FirstLow = {
-    Carry | Overlong3 | Overlong2 | Overlong4, Carry | Overlong2, Carry, Carry,
-    Carry | TooLarge, Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000,
-    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000,
-    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000 | Surrogate,
-    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000};
+    Carry | Overlong3 | Overlong2 | Overlong4,                // ____0000: C0 E0 F0
+    Carry | Overlong2,                                        // ____0001: C1
+    Carry, Carry,                                             // ____001_
+    Carry | TooLarge,                                         // ____0100: F4
+    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000,
+    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000,
+    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000,
+    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000,  // ____0101-____1100: F5-FC
+    Carry | TooLarge | TooLarge1000 | Surrogate,                       // ____1101: ED
+    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000};  // ____111_
+// By the second byte's high nibble.
 constexpr std::array<Byte, 16> SecondHigh = {
-    TooShort, TooShort, TooShort, TooShort, TooShort, TooShort, TooShort, TooShort,
-    TooLong | Overlong2 | TwoConts | Overlong3 | TooLarge1000 | Overlong4,
-    TooLong | Overlong2 | TwoConts | Overlong3 | TooLarge,
-    TooLong | Overlong2 | TwoConts | Surrogate | TooLarge,
-    TooLong | Overlong2 | TwoConts | Surrogate | TooLarge,
-    TooShort, TooShort, TooShort, TooShort};
+    TooShort, TooShort, TooShort, TooShort, TooShort, TooShort, TooShort, TooShort,  // 0___ ASCII
+    TooLong | Overlong2 | TwoConts | Overlong3 | TooLarge1000 | Overlong4,            // 1000 80-8F
+    TooLong | Overlong2 | TwoConts | Overlong3 | TooLarge,                            // 1001 90-9F
+    TooLong | Overlong2 | TwoConts | Surrogate | TooLarge,                            // 1010 A0-AF
+    TooLong | Overlong2 | TwoConts | Surrogate | TooLarge,                            // 1011 B0-BF
+    TooShort, TooShort, TooShort, TooShort};                                          // 11__ a lead
 }  // namespace Utf8Check
 
 AVX2 inline __m256i Utf8Errors(__m256i in, __m256i before) {
