@@ -6,11 +6,11 @@
 
 #include "platform/displaycheck.h"
 #include "platform/qtclipboard.h"
-#include "platform/qtdesktop.h"
+#include "platform/qtdesktopgeometry.h"
 #include "ui/application.h"
-#include "ui/errordisplay.h"
-#include "ui/fontdialog.h"
 #include "ui/mainform.h"
+#include "ui/messageboxerrordisplay.h"
+#include "ui/qtfontdialogservice.h"
 #include "util/datafolder.h"
 #include "util/instanceguard.h"
 

@@ -13,9 +13,9 @@
 #include <string>
 
 #include "core/conversionset.h"
-#include "ui/fontdialog.h"
+#include "ui/qtfontdialogservice.h"
 #include "ui/mainform.h"
-#include "platform/qtdesktop.h"
+#include "platform/qtdesktopgeometry.h"
 #include "tests/support/scripted_clipboard.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <QFrame>
 
 #include "ui/mainform.h"
-#include "ui/toolbar.h"
+#include "ui/flattoolbar.h"
 
 namespace Ui {
 

@@ -13,10 +13,4 @@ public:
     virtual void Show(QWidget* owner, const QString& text) = 0;
 };
 
-// Error icon, one OK button, caption "Varnopile", modal to the program's windows.
-class MessageBoxErrorDisplay : public ErrorDisplay {
-public:
-    void Show(QWidget* owner, const QString& text) override;
-};
-
 }  // namespace Ui

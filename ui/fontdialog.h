@@ -1,9 +1,6 @@
 #pragma once
 #include <QColor>
 #include <QDialog>
-#include <QPoint>
-#include <QRect>
-#include <QSize>
 #include <QString>
 
 #include "ui/fontdialogservice.h"
@@ -16,9 +13,6 @@ class QListWidgetItem;
 class QPushButton;
 
 namespace Ui {
-
-// Centred horizontally, a third of the way down; divisions truncate toward zero.
-QPoint FontDialogPosition(const QRect& monitor, const QSize& dialog);
 
 // Screen fonts only, whole sizes within the limits, a typed face must exist, no effects.
 class FontDialog : public QDialog {
@@ -65,11 +59,6 @@ private:
     int maxSize_ = 24;
     FontChoice choice_;
     bool syncing_ = false;
-};
-
-class QtFontDialogService : public FontDialogService {
-public:
-    bool Execute(QWidget* owner, FontChoice& font, int minSize, int maxSize) override;
 };
 
 }  // namespace Ui

@@ -3,7 +3,7 @@
 #include <QApplication>
 
 #include "ui/advancecache.h"
-#include "ui/listbox.h"
+#include "ui/textlist.h"
 
 namespace Ui {
 

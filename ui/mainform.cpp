@@ -12,9 +12,11 @@
 #include "platform/systemfonts.h"
 #include "platform/windowframe.h"
 #include "ui/accessibility.h"
-#include "ui/errordisplay.h"
 #include "ui/listextent.h"
 #include "ui/listrowheight.h"
+#include "ui/messageboxerrordisplay.h"
+#include "ui/qtext.h"
+#include "ui/windowsettings.h"
 #include "util/clipboard.h"
 #include "util/errors.h"
 #include "util/placement.h"
@@ -37,13 +39,9 @@ QFont DesignedFont(const QString& face, int points) {
     return font;
 }
 
-QString ToQ(const std::u16string& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
-
-
 }  // namespace
 
 QString TMainForm::Label(int index) { return ToQ(std::u16string(Varnopile::ConversionLabels[static_cast<std::size_t>(index)])); }
-
 
 template <typename F>
 void TMainForm::Run(F&& handler) {

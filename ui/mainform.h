@@ -11,12 +11,12 @@
 #include <string>
 
 #include "core/conversionset.h"
-#include "ui/editor.h"
+#include "ui/flattoolbar.h"
 #include "ui/fontdialogservice.h"
 #include "ui/hintbar.h"
-#include "ui/listbox.h"
-#include "ui/toolbar.h"
-#include "ui/windowsettings.h"
+#include "ui/outerbounds.h"
+#include "ui/texteditor.h"
+#include "ui/textlist.h"
 
 namespace Tormvale {
 class ClipboardBackend;

@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "ui/fontdialog.h"
+#include "ui/qtfontdialogservice.h"
 
 using Ui::FontChoice;
 using Ui::FontDialogPosition;

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "tests/widget/formfixture.h"
-#include "ui/editor.h"
+#include "ui/texteditor.h"
 
 using namespace Testing;
 

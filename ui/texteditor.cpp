@@ -1,4 +1,4 @@
-#include "ui/editor.h"
+#include "ui/texteditor.h"
 
 #include <QKeyEvent>
 #include <QMimeData>

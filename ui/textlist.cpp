@@ -1,4 +1,4 @@
-#include "ui/listbox.h"
+#include "ui/textlist.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>

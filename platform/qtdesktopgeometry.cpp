@@ -1,4 +1,4 @@
-#include "platform/qtdesktop.h"
+#include "platform/qtdesktopgeometry.h"
 
 #include <QGuiApplication>
 #include <QScreen>

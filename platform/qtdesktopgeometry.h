@@ -1,7 +1,7 @@
 #pragma once
 // The desktop for the placement routines, over the primary QScreen. Coordinates are shifted so
 // that the primary screen's top-left corner is (0, 0), as the placement arithmetic assumes; the
-// window's outer bounds (ui/windowsettings) shift alike.
+// window's outer bounds (ui/outerbounds) shift alike.
 #include <QRect>
 
 #include "util/placement.h"

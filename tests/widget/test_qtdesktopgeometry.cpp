@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "platform/qtdesktop.h"
+#include "platform/qtdesktopgeometry.h"
 
 using Platform::QtDesktopGeometry;
 using Platform::TaskbarStrip;

@@ -1,4 +1,4 @@
-#include "ui/errordisplay.h"
+#include "ui/messageboxerrordisplay.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "ui/toolbar.h"
+#include "ui/flattoolbar.h"
 
 #include <QEvent>
 #include <QHelpEvent>
