@@ -66,7 +66,21 @@ FontDialog::FontDialog(QWidget* parent)
       cancel_(new QPushButton(QStringLiteral("キャンセル"), this)) {
     setWindowTitle(QStringLiteral("フォント"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    NameParts();
+    faceList_->addItems(ScreenFamilies());
+    styleEdit_->setReadOnly(true);
+    styleEdit_->setFocusPolicy(Qt::NoFocus);
+    for (QListWidget* list : {faceList_, styleList_, sizeList_}) {
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    }
+    SizeColumns();
+    LayOut();
+    ConnectParts();
+    SetSizeLimits(minSize_, maxSize_);
+}
 
+void FontDialog::NameParts() {
     faceEdit_->setObjectName(QStringLiteral("FaceEdit"));
     faceList_->setObjectName(QStringLiteral("FaceList"));
     styleEdit_->setObjectName(QStringLiteral("StyleEdit"));
@@ -76,29 +90,16 @@ FontDialog::FontDialog(QWidget* parent)
     sample_->setObjectName(QStringLiteral("Sample"));
     ok_->setObjectName(QStringLiteral("OkButton"));
     cancel_->setObjectName(QStringLiteral("CancelButton"));
+}
 
-    auto* faceLabel = new QLabel(QStringLiteral("フォント名(&F):"), this);
-    auto* styleLabel = new QLabel(QStringLiteral("スタイル(&Y):"), this);
-    auto* sizeLabel = new QLabel(QStringLiteral("サイズ(&S):"), this);
-    faceLabel->setBuddy(faceEdit_);
-    // The style field only mirrors the list, so the mnemonic goes to the list.
-    styleLabel->setBuddy(styleList_);
-    sizeLabel->setBuddy(sizeEdit_);
-
-    faceList_->addItems(ScreenFamilies());
-    styleEdit_->setReadOnly(true);
-    styleEdit_->setFocusPolicy(Qt::NoFocus);
-    for (QListWidget* list : {faceList_, styleList_, sizeList_}) {
-        list->setSelectionMode(QAbstractItemView::SingleSelection);
-        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    }
-
+void FontDialog::SizeColumns() {
     const QFontMetrics fm = fontMetrics();
     int faceWidth = 0;
     for (int i = 0; i < faceList_->count(); ++i)
         faceWidth = std::max(faceWidth, fm.horizontalAdvance(faceList_->item(i)->text()));
     const int listExtra = style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4 * fm.averageCharWidth();
-    faceList_->setMinimumWidth(std::clamp(faceWidth + listExtra, fm.horizontalAdvance(QLatin1Char('M')) * 16, fm.horizontalAdvance(QLatin1Char('M')) * 24));
+    const int em = fm.horizontalAdvance(QLatin1Char('M'));
+    faceList_->setMinimumWidth(std::clamp(faceWidth + listExtra, em * 16, em * 24));
     int styleWidth = 0;
     for (const StyleEntry& entry : Styles)
         styleWidth = std::max(styleWidth, fm.horizontalAdvance(QString::fromUtf16(entry.name)));
@@ -108,6 +109,16 @@ FontDialog::FontDialog(QWidget* parent)
     for (QWidget* part : std::initializer_list<QWidget*>{sizeEdit_, sizeList_})
         part->setFixedWidth(fm.horizontalAdvance(QStringLiteral("0000")) + listExtra);
     for (QListWidget* list : {faceList_, styleList_, sizeList_}) list->setMinimumHeight(fm.height() * 8);
+}
+
+void FontDialog::LayOut() {
+    auto* faceLabel = new QLabel(QStringLiteral("フォント名(&F):"), this);
+    auto* styleLabel = new QLabel(QStringLiteral("スタイル(&Y):"), this);
+    auto* sizeLabel = new QLabel(QStringLiteral("サイズ(&S):"), this);
+    faceLabel->setBuddy(faceEdit_);
+    // The style field only mirrors the list, so the mnemonic goes to the list.
+    styleLabel->setBuddy(styleList_);
+    sizeLabel->setBuddy(sizeEdit_);
 
     sample_->setAlignment(Qt::AlignCenter);
     // A long sample must clip rather than widen the dialog.
@@ -135,7 +146,9 @@ FontDialog::FontDialog(QWidget* parent)
     grid->addWidget(sampleBox_, 3, 0, 1, 3);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(2, 1);
+}
 
+void FontDialog::ConnectParts() {
     setTabOrder(faceEdit_, faceList_);
     setTabOrder(faceList_, styleList_);
     setTabOrder(styleList_, sizeEdit_);
@@ -150,8 +163,6 @@ FontDialog::FontDialog(QWidget* parent)
     connect(sizeList_, &QListWidget::currentItemChanged, this, &FontDialog::SizeListChanged);
     connect(ok_, &QPushButton::clicked, this, &FontDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &FontDialog::reject);
-
-    SetSizeLimits(minSize_, maxSize_);
 }
 
 void FontDialog::SetSizeLimits(int minSize, int maxSize) {

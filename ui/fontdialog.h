@@ -35,6 +35,13 @@ private slots:
     void SizeListChanged(QListWidgetItem* current);
 
 private:
+    // The constructor's steps, in order: the parts' names, the columns' widths from the font, the
+    // labels and the grid, then the tab order and the signals.
+    void NameParts();
+    void SizeColumns();
+    void LayOut();
+    void ConnectParts();
+
     QString ExistingFace(const QString& typed) const;
     bool SelectedBold() const;
     bool SelectedItalic() const;

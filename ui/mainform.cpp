@@ -88,6 +88,28 @@ void TMainForm::CreateParts() {
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setFocusPolicy(Qt::NoFocus);
 
+    CreateToolBar();
+
+    StatusBar = new HintBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusBar->setSizeGripEnabled(true);
+    StatusBar->setFont(DesignedFont(PGothic, 9));
+    StatusBar->setAccessibleName(QStringLiteral("ヒント"));
+
+    CreateLists();
+
+    Editor = new TextEditor(this);
+    Editor->setObjectName(QStringLiteral("Editor"));
+    Editor->setAccessibleName(QStringLiteral("エディタ"));
+
+    setTabOrder(ListBox, ListBoxK);
+    setTabOrder(ListBoxK, Editor);
+
+    WireParts();
+    ArrangeParts();
+}
+
+void TMainForm::CreateToolBar() {
     ToolBar = new FlatToolBar(this);
     ToolBar->setObjectName(QStringLiteral("ToolBar"));
     ToolBar->setFont(DesignedFont(MeiryoUI, 11));
@@ -101,13 +123,9 @@ void TMainForm::CreateParts() {
                                 QStringLiteral("リスト、エディタのフォントを変更します。"));
     ToolButton4 = ToolBar->AddSeparator(QStringLiteral("ToolButton4"));
     TBClose = ToolBar->AddButton(QStringLiteral("TBClose"), QStringLiteral("終了(&X)"), QStringLiteral("終了します。"));
+}
 
-    StatusBar = new HintBar(this);
-    StatusBar->setObjectName(QStringLiteral("StatusBar"));
-    StatusBar->setSizeGripEnabled(true);
-    StatusBar->setFont(DesignedFont(PGothic, 9));
-    StatusBar->setAccessibleName(QStringLiteral("ヒント"));
-
+void TMainForm::CreateLists() {
     // Created in this order so that the label list comes second in the tab order.
     ListBox = new TextList(GroupBox1);
     ListBox->setObjectName(QStringLiteral("ListBox"));
@@ -119,14 +137,9 @@ void TMainForm::CreateParts() {
     ListBoxK->setAccessibleName(QStringLiteral("変換の種類"));
     ListBoxK->TypeAhead = true;
     ListBoxK->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
 
-    Editor = new TextEditor(this);
-    Editor->setObjectName(QStringLiteral("Editor"));
-    Editor->setAccessibleName(QStringLiteral("エディタ"));
-
-    setTabOrder(ListBox, ListBoxK);
-    setTabOrder(ListBoxK, Editor);
-
+void TMainForm::WireParts() {
     Wire(TBGet, &QToolButton::clicked, &TMainForm::TBGetClick);
     Wire(TBApply, &QToolButton::clicked, &TMainForm::TBApplyClick);
     Wire(TBFont, &QToolButton::clicked, &TMainForm::TBFontClick);
@@ -143,8 +156,6 @@ void TMainForm::CreateParts() {
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
     Wire(help, &QShortcut::activated, &TMainForm::HelpRequested);
-
-    ArrangeParts();
 }
 
 void TMainForm::ArrangeParts() {

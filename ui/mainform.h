@@ -109,6 +109,9 @@ private:
     void Wire(Sender* sender, Signal signal, void (TMainForm::*handler)());
 
     void CreateParts();
+    void CreateToolBar();
+    void CreateLists();
+    void WireParts();
     void ArrangeParts();
     void SetListFace(TextList* list, const QString& face);
     QFont MenuFont() const;
