@@ -41,7 +41,7 @@ QFont DesignedFont(const QString& face, int points) {
 
 }  // namespace
 
-QString TMainForm::Label(int index) { return ToQ(std::u16string(Varnopile::ConversionLabels[static_cast<std::size_t>(index)])); }
+QString TMainForm::Label(int index) { return ToQ(std::u16string(Varnopile::Variants[static_cast<std::size_t>(index)].label)); }
 
 template <typename F>
 void TMainForm::Run(F&& handler) {
@@ -236,7 +236,7 @@ void TMainForm::TBGetClick() {
     if (!taken.taken || taken.text.empty()) return;
     MData = Varnopile::BuildConversionSet(taken.text);
     ListBoxK->clear();
-    for (int i = 0; i < static_cast<int>(Varnopile::ConversionLabels.size()); ++i) ListBoxK->AddRow(Label(i));
+    for (int i = 0; i < static_cast<int>(Varnopile::VariantCount); ++i) ListBoxK->AddRow(Label(i));
     ListBox->clear();
     for (const std::u16string& variant : MData) ListBox->AddRow(ToQ(variant));
     ListExtent extent(ListBox);
