@@ -1,8 +1,8 @@
 #pragma once
 // What the stream's three loops share: the pass each runs, UTF-8 by lead byte, and each mapping as
 // the UTF-8 bytes it writes, built once from the width tables.
-//   careful loop  MapCarefully (streamconvert.cpp): one character at a time, finds where input is invalid
-//   portable bulk loop  MapBlocksPortable (streamconvert.cpp): 64-byte blocks, a character per lead bit
+//   careful loop  MapCarefully (streamconverter.cpp): one character at a time, finds where input is invalid
+//   portable bulk loop  MapBlocksPortable (streamconverter.cpp): 64-byte blocks, a character per lead bit
 //   vector bulk loop  StreamVector::MapBlocks (streamvector.cpp): 64-byte blocks by AVX2
 #include <algorithm>
 #include <array>

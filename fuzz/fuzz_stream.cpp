@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/conversionset.h"
-#include "core/streamconvert.h"
+#include "core/streamconverter.h"
 #include "fuzz/fuzz_check.h"
 #include "util/text.h"
 

@@ -19,7 +19,7 @@
 #include <thread>
 
 #include "core/conversionset.h"
-#include "core/streamconvert.h"
+#include "core/streamconverter.h"
 #include "util/text.h"
 #include "util/writeall.h"
 

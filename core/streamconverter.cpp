@@ -1,4 +1,4 @@
-#include "core/streamconvert.h"
+#include "core/streamconverter.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,5 @@
 // The stream against the one-shot mappings, over random texts cut into random pieces.
-#include "core/streamconvert.h"
+#include "core/streamconverter.h"
 
 #include <gtest/gtest.h>
 
