@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-wayland
   libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
   unicode-data
