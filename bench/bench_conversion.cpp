@@ -142,8 +142,7 @@ int main(int argc, char** argv) {
         std::printf("%-16s %10.0f ns   %-24s %12.0f ns   ICU/ours %7.1fx (target >= 50x)\n", p.ours, ours->second,
                     p.icu, icu->second, icu->second / ours->second);
     }
-    for (const char* name :
-         {"BuildConversionSet", "BuildConversionSet/CutAndTrimmed", "BuildConversionSet/IntoMData"})
+    for (const char* name : {"BuildConversionSet", "BuildConversionSet/CutAndTrimmed", "BuildConversionSet/IntoMData"})
         if (const auto set = ns.find(name); set != ns.end())
             std::printf("%-33s all six: %6.1f us (target < 100 us)\n", name, set->second / 1000.0);
     return 0;

@@ -13,10 +13,10 @@
 #include <string>
 
 #include "core/conversionset.h"
-#include "ui/qtfontdialogservice.h"
-#include "ui/mainform.h"
 #include "platform/qtdesktopgeometry.h"
 #include "tests/support/scripted_clipboard.h"
+#include "ui/mainform.h"
+#include "ui/qtfontdialogservice.h"
 
 namespace {
 
@@ -37,7 +37,8 @@ const std::u16string Snippet =
 // all ending in CR LF. `shift` rotates the text so the two inputs differ from their first unit.
 std::u16string MixedText(std::size_t shift) {
     std::u16string block;
-    for (int i = 0; i < 6; ++i) block += u"第" + std::u16string(1, char16_t(u'一' + i)) + u"行\tＡＢＣ\tabc\tかな\tｶﾅ\r\n";
+    for (int i = 0; i < 6; ++i)
+        block += u"第" + std::u16string(1, char16_t(u'一' + i)) + u"行\tＡＢＣ\tabc\tかな\tｶﾅ\r\n";
     block += Snippet.substr(0, 40) + u"\r\n";
     block += Repeat(Snippet, 3000) + u"\r\n";
     std::u16string s = Repeat(block, Units + shift).substr(shift);
@@ -106,19 +107,19 @@ void Get(benchmark::State& state, std::u16string (*make)(std::size_t), Paint pai
         w.clipboard.text = texts[i++ & 1];
         form.TBGet->click();
         switch (paint) {
-        case Paint::None:
-            break;
-        case Paint::Repaint:
-            form.repaint();
-            break;
-        case Paint::Grab:
-            benchmark::DoNotOptimize(form.grab());
-            break;
-        case Paint::EventsThenRepaint:
-            // What the event loop does after the handler (posted item layout, queued updates).
-            QApplication::processEvents();
-            form.repaint();
-            break;
+            case Paint::None:
+                break;
+            case Paint::Repaint:
+                form.repaint();
+                break;
+            case Paint::Grab:
+                benchmark::DoNotOptimize(form.grab());
+                break;
+            case Paint::EventsThenRepaint:
+                // What the event loop does after the handler (posted item layout, queued updates).
+                QApplication::processEvents();
+                form.repaint();
+                break;
         }
     }
     if (form.Editor->Text() != Varnopile::BuildConversionSet(texts[(i - 1) & 1])[0])
@@ -135,7 +136,8 @@ void PaintUnchanged(benchmark::State& state, std::u16string (*make)(std::size_t)
     Window w(make(0));
     PaintCounter editorPaints(w.form->Editor->viewport());
     for (auto _ : state) benchmark::DoNotOptimize(w.form->grab());
-    state.counters["editor_paints"] = static_cast<double>(editorPaints.paints) / static_cast<double>(state.iterations());
+    state.counters["editor_paints"] =
+        static_cast<double>(editorPaints.paints) / static_cast<double>(state.iterations());
 }
 
 // The editor on its own, as the window holds it, loading the two texts in turn and painting:
@@ -154,7 +156,6 @@ void EditorAlone(benchmark::State& state, std::u16string (*make)(std::size_t)) {
 }
 
 }  // namespace
-
 
 #define GET_BENCH(name, ...) BENCHMARK_CAPTURE(Get, name, __VA_ARGS__)->Unit(benchmark::kMillisecond)->UseRealTime()
 GET_BENCH(mixed_get_only, MixedText, Paint::None);

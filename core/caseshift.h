@@ -17,9 +17,7 @@ constexpr LetterShift ShiftOf(Mapping mapping) {
     return mapping == Mapping::LowerCase ? LetterShift{'A', 0x20} : LetterShift{'a', -0x20};
 }
 
-constexpr bool IsCaseMapping(Mapping mapping) {
-    return mapping == Mapping::LowerCase || mapping == Mapping::UpperCase;
-}
+constexpr bool IsCaseMapping(Mapping mapping) { return mapping == Mapping::LowerCase || mapping == Mapping::UpperCase; }
 
 template <typename Unit>
 struct SixteenBytesOf;

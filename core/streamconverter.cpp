@@ -185,7 +185,8 @@ bool MapBlocksPortable(const Byte* s, std::size_t& at, std::size_t blocks, Byte*
             const std::size_t p = block + static_cast<std::size_t>(std::countr_zero(leads));
             // Not where the character before ends: invalid, and past here what the bytes would
             // write is not bounded by their number.
-            if (p != next) [[unlikely]] return false;
+            if (p != next) [[unlikely]]
+                return false;
             std::uint64_t w;
             std::memcpy(&w, s + p, sizeof w);
             const Lead lead = LeadOf[w & 0xFF];
@@ -276,7 +277,8 @@ StreamConverter::StreamConverter(StreamForm form, StreamKernel kernel) : form_(f
 std::size_t StreamConverter::Convert(const unsigned char* in, std::size_t n, bool last, unsigned char* out,
                                      std::size_t& consumed) {
     if (form_ == StreamForm::Utf16Le) return ConvertUtf16(in, n, last, out, consumed);
-    const Step step = (variant_ ? PieceMappers[*variant_] : &MapPiece<CheckOnly>)(in, n, last, out, previous_, vectorLoop_);
+    const Step step =
+        (variant_ ? PieceMappers[*variant_] : &MapPiece<CheckOnly>)(in, n, last, out, previous_, vectorLoop_);
     consumed = step.consumed;
     if (step.invalid) {
         failed_ = true;

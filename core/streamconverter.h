@@ -49,7 +49,7 @@ private:
     std::optional<std::size_t> variant_;  // none: only the check
     StreamForm form_;
     StreamVector::BlocksLoop vectorLoop_ = nullptr;  // null: the portable bulk loop
-    char16_t previous_ = 0;  // the unit before the next one, for a sound mark to join
+    char16_t previous_ = 0;                          // the unit before the next one, for a sound mark to join
     unsigned char carry_[CarryLimit];
     std::size_t carried_ = 0;
     std::uint64_t offset_ = 0;  // input bytes consumed before carry_

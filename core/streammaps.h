@@ -44,7 +44,8 @@ constexpr bool Serves(Mapping mapping) {
         case Mapping::HalfWidth:
         case Mapping::FullWidth:
         case Mapping::Katakana:
-        case Mapping::Hiragana: return true;
+        case Mapping::Hiragana:
+            return true;
     }
     return false;
 }
@@ -55,7 +56,8 @@ constexpr auto PerVariant(Make make) {
     return [&]<std::size_t... I>(std::index_sequence<I...>) {
         static_assert((Serves(Variants[I].mapping) && ...), "the stream has no loop for a variant's mapping");
         return std::array{make.template operator()<Writing(Variants[I].mapping)>()...};
-    }(std::make_index_sequence<VariantCount>{});
+    }
+    (std::make_index_sequence<VariantCount>{});
 }
 
 inline std::size_t Encode(char16_t u, Byte* out) {
@@ -76,9 +78,7 @@ inline std::size_t Encode(char16_t u, Byte* out) {
 
 // The BMP pages of a table pass's mapping; half width has its own, two units wide.
 constexpr const std::uint16_t* const* OneToOnePages(Mapping mapping) {
-    return mapping == Mapping::Katakana   ? KatakanaPages
-           : mapping == Mapping::Hiragana ? HiraganaPages
-                                          : FullWidthPages;
+    return mapping == Mapping::Katakana ? KatakanaPages : mapping == Mapping::Hiragana ? HiraganaPages : FullWidthPages;
 }
 
 // What the portable bulk loop needs of a lead byte, so that one load gives it all.
@@ -110,8 +110,10 @@ constexpr std::array<Lead, 256> LeadOf = [] {
     std::array<Lead, 256> t{};
     for (unsigned c = 0; c < 256; ++c) {
         std::uint64_t len = 1, invalid = 0, low = 0, high = 0xFF, mask = 0x7F, shift = 12, bmp = 1;
-        if (c >= 0x80 && c < 0xC2) invalid = 1;
-        else if (c >= 0xC2 && c < 0xE0) len = 2, mask = 0x1F, shift = 6;
+        if (c >= 0x80 && c < 0xC2)
+            invalid = 1;
+        else if (c >= 0xC2 && c < 0xE0)
+            len = 2, mask = 0x1F, shift = 6;
         else if (c >= 0xE0 && c < 0xF0) {
             len = 3, mask = 0x0F, shift = 0;
             low = c == 0xE0 ? 0xA0 : 0x80;
@@ -120,7 +122,8 @@ constexpr std::array<Lead, 256> LeadOf = [] {
             len = 4, mask = 0x07, shift = 0, bmp = 0;
             low = c == 0xF0 ? 0x90 : 0x80;
             high = c == 0xF4 ? 0x8F : 0xBF;
-        } else if (c >= 0xF5) invalid = 1;
+        } else if (c >= 0xF5)
+            invalid = 1;
         t[c].bits = len | invalid << 7 | low << 8 | (high - low) << 16 | mask << 24 | shift << 32 | bmp << 40;
     }
     return t;
@@ -255,7 +258,7 @@ void ByPair(ByteMap& m) {
             m.byPair[b0 | b1 << 8] = static_cast<std::uint32_t>(m.full.size());
             for (unsigned b2 = 0; b2 < 64; ++b2) {
                 // Only a three-byte sequence takes its entry by its third byte.
-                const unsigned u = ascii ? b0
+                const unsigned u = ascii       ? b0
                                    : b0 < 0xE0 ? (b0 & 0x1F) << 6 | (b1 & 0x3F)
                                                : (b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | b2;
                 const bool valid = u >= 0x800 ? (u & 0xF800) != 0xD800 : b0 < 0xE0;

@@ -45,45 +45,69 @@ AVX2 inline __m256i Earlier(__m256i in, __m256i before) {
 // end of `in` shows nothing yet).
 namespace Utf8Check {
 // Each bit names one error a byte and the byte after it can show, by their bit patterns.
-constexpr Byte TooShort = 1 << 0;      // 11______ 0_______   or 11______ 11______: a lead cut short
-constexpr Byte TooLong = 1 << 1;       // 0_______ 10______:  a continuation after ASCII
-constexpr Byte Overlong3 = 1 << 2;     // 11100000 100_____:  a three-byte sequence below U+0800
-constexpr Byte TooLarge = 1 << 3;      // 11110100 1001____ and above: past U+10FFFF
-constexpr Byte Surrogate = 1 << 4;     // 11101101 101_____:  U+D800-U+DFFF
-constexpr Byte Overlong2 = 1 << 5;     // 1100000_ 10______:  a two-byte sequence below U+0080
-constexpr Byte TooLarge1000 = 1 << 6;  // 11110101 1000____ and above (leads F5-FF)
-constexpr Byte Overlong4 = 1 << 6;     // 11110000 1000____:  a four-byte sequence below U+10000
-constexpr Byte TwoConts = 1 << 7;      // 10______ 10______:  fine only as the third or fourth byte
+constexpr Byte TooShort = 1 << 0;                      // 11______ 0_______   or 11______ 11______: a lead cut short
+constexpr Byte TooLong = 1 << 1;                       // 0_______ 10______:  a continuation after ASCII
+constexpr Byte Overlong3 = 1 << 2;                     // 11100000 100_____:  a three-byte sequence below U+0800
+constexpr Byte TooLarge = 1 << 3;                      // 11110100 1001____ and above: past U+10FFFF
+constexpr Byte Surrogate = 1 << 4;                     // 11101101 101_____:  U+D800-U+DFFF
+constexpr Byte Overlong2 = 1 << 5;                     // 1100000_ 10______:  a two-byte sequence below U+0080
+constexpr Byte TooLarge1000 = 1 << 6;                  // 11110101 1000____ and above (leads F5-FF)
+constexpr Byte Overlong4 = 1 << 6;                     // 11110000 1000____:  a four-byte sequence below U+10000
+constexpr Byte TwoConts = 1 << 7;                      // 10______ 10______:  fine only as the third or fourth byte
 constexpr Byte Carry = TooShort | TooLong | TwoConts;  // what the high nibble alone decides
 
 // By the first byte's high nibble.
-constexpr std::array<Byte, 16> FirstHigh = {
-    TooLong, TooLong, TooLong, TooLong, TooLong, TooLong, TooLong, TooLong,  // 0___ ASCII
-    TwoConts, TwoConts, TwoConts, TwoConts,                                  // 10__ continuation
-    TooShort | Overlong2,                                                    // 1100 C0-CF
-    TooShort,                                                                // 1101 D0-DF
-    TooShort | Overlong3 | Surrogate,                                        // 1110 E0-EF
-    TooShort | TooLarge | TooLarge1000 | Overlong4};                         // 1111 F0-FF
+constexpr std::array<Byte, 16> FirstHigh = {TooLong,
+                                            TooLong,
+                                            TooLong,
+                                            TooLong,
+                                            TooLong,
+                                            TooLong,
+                                            TooLong,
+                                            TooLong,  // 0___ ASCII
+                                            TwoConts,
+                                            TwoConts,
+                                            TwoConts,
+                                            TwoConts,                                         // 10__ continuation
+                                            TooShort | Overlong2,                             // 1100 C0-CF
+                                            TooShort,                                         // 1101 D0-DF
+                                            TooShort | Overlong3 | Surrogate,                 // 1110 E0-EF
+                                            TooShort | TooLarge | TooLarge1000 | Overlong4};  // 1111 F0-FF
 // By the first byte's low nibble.
-constexpr std::array<Byte, 16> FirstLow = {
-    Carry | Overlong3 | Overlong2 | Overlong4,                // ____0000: C0 E0 F0
-    Carry | Overlong2,                                        // ____0001: C1
-    Carry, Carry,                                             // ____001_
-    Carry | TooLarge,                                         // ____0100: F4
-    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000,
-    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000,
-    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000,
-    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000,  // ____0101-____1100: F5-FC
-    Carry | TooLarge | TooLarge1000 | Surrogate,                       // ____1101: ED
-    Carry | TooLarge | TooLarge1000, Carry | TooLarge | TooLarge1000};  // ____111_
+constexpr std::array<Byte, 16> FirstLow = {Carry | Overlong3 | Overlong2 | Overlong4,  // ____0000: C0 E0 F0
+                                           Carry | Overlong2,                          // ____0001: C1
+                                           Carry,
+                                           Carry,             // ____001_
+                                           Carry | TooLarge,  // ____0100: F4
+                                           Carry | TooLarge | TooLarge1000,
+                                           Carry | TooLarge | TooLarge1000,
+                                           Carry | TooLarge | TooLarge1000,
+                                           Carry | TooLarge | TooLarge1000,
+                                           Carry | TooLarge | TooLarge1000,
+                                           Carry | TooLarge | TooLarge1000,
+                                           Carry | TooLarge | TooLarge1000,
+                                           Carry | TooLarge | TooLarge1000,              // ____0101-____1100: F5-FC
+                                           Carry | TooLarge | TooLarge1000 | Surrogate,  // ____1101: ED
+                                           Carry | TooLarge | TooLarge1000,
+                                           Carry | TooLarge | TooLarge1000};  // ____111_
 // By the second byte's high nibble.
 constexpr std::array<Byte, 16> SecondHigh = {
-    TooShort, TooShort, TooShort, TooShort, TooShort, TooShort, TooShort, TooShort,  // 0___ ASCII
-    TooLong | Overlong2 | TwoConts | Overlong3 | TooLarge1000 | Overlong4,            // 1000 80-8F
-    TooLong | Overlong2 | TwoConts | Overlong3 | TooLarge,                            // 1001 90-9F
-    TooLong | Overlong2 | TwoConts | Surrogate | TooLarge,                            // 1010 A0-AF
-    TooLong | Overlong2 | TwoConts | Surrogate | TooLarge,                            // 1011 B0-BF
-    TooShort, TooShort, TooShort, TooShort};                                          // 11__ a lead
+    TooShort,
+    TooShort,
+    TooShort,
+    TooShort,
+    TooShort,
+    TooShort,
+    TooShort,
+    TooShort,                                                               // 0___ ASCII
+    TooLong | Overlong2 | TwoConts | Overlong3 | TooLarge1000 | Overlong4,  // 1000 80-8F
+    TooLong | Overlong2 | TwoConts | Overlong3 | TooLarge,                  // 1001 90-9F
+    TooLong | Overlong2 | TwoConts | Surrogate | TooLarge,                  // 1010 A0-AF
+    TooLong | Overlong2 | TwoConts | Surrogate | TooLarge,                  // 1011 B0-BF
+    TooShort,
+    TooShort,
+    TooShort,
+    TooShort};  // 11__ a lead
 }  // namespace Utf8Check
 
 AVX2 inline __m256i Utf8Errors(__m256i in, __m256i before) {
@@ -94,7 +118,8 @@ AVX2 inline __m256i Utf8Errors(__m256i in, __m256i before) {
         Lookup16(SecondHigh, HighNibbles(in)));
     const __m256i third = _mm256_subs_epu8(Earlier<2>(in, before), _mm256_set1_epi8(static_cast<char>(0xE0 - 0x80)));
     const __m256i fourth = _mm256_subs_epu8(Earlier<3>(in, before), _mm256_set1_epi8(static_cast<char>(0xF0 - 0x80)));
-    const __m256i continuing = _mm256_and_si256(_mm256_or_si256(third, fourth), _mm256_set1_epi8(static_cast<char>(0x80)));
+    const __m256i continuing =
+        _mm256_and_si256(_mm256_or_si256(third, fourth), _mm256_set1_epi8(static_cast<char>(0x80)));
     return _mm256_xor_si256(continuing, pairs);
 }
 
@@ -112,7 +137,8 @@ AVX2 inline std::uint32_t MayChange(const ByteMap& map, __m256i lead, __m256i ne
 AVX2 inline void CopyRun(const Byte* from, std::size_t n, Byte* to) {
     std::size_t k = 0;
     do {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + k), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + k)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + k),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + k)));
         k += 32;
     } while (k < n);
 }
@@ -126,7 +152,8 @@ AVX2 inline void ShiftBlock(const __m256i (&in)[2], Byte* out) {
     for (int half = 0; half < 2; ++half) {
         const __m256i x = _mm256_sub_epi8(in[half], first);
         const __m256i letter = _mm256_cmpeq_epi8(_mm256_min_epu8(x, _mm256_set1_epi8(25)), x);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * half), _mm256_add_epi8(in[half], _mm256_and_si256(letter, delta)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * half),
+                            _mm256_add_epi8(in[half], _mm256_and_si256(letter, delta)));
     }
 }
 
@@ -236,7 +263,7 @@ const BlocksLoop CheckLoop = &MapBlocksAvx2<CheckOnly>;
 
 bool Available() {
     static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
-                             __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
+                            __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
     return has;
 }
 #else

@@ -12,12 +12,17 @@ namespace {
 
 std::uint32_t LocaleFlag(Mapping mapping) {
     switch (mapping) {
-        case Mapping::HalfWidth: return Tormvale::LCMAP_HALFWIDTH;
-        case Mapping::FullWidth: return Tormvale::LCMAP_FULLWIDTH;
-        case Mapping::Katakana: return Tormvale::LCMAP_KATAKANA;
-        case Mapping::Hiragana: return Tormvale::LCMAP_HIRAGANA;
+        case Mapping::HalfWidth:
+            return Tormvale::LCMAP_HALFWIDTH;
+        case Mapping::FullWidth:
+            return Tormvale::LCMAP_FULLWIDTH;
+        case Mapping::Katakana:
+            return Tormvale::LCMAP_KATAKANA;
+        case Mapping::Hiragana:
+            return Tormvale::LCMAP_HIRAGANA;
         case Mapping::LowerCase:
-        case Mapping::UpperCase: break;
+        case Mapping::UpperCase:
+            break;
     }
     return 0;
 }
@@ -44,8 +49,8 @@ std::size_t MapUnits(Mapping mapping, const char16_t* src, std::size_t n, char16
         return n;
     }
     if (n == 0) return 0;
-    const int written = Tormvale::LCMapStringW(0, LocaleFlag(mapping), src, static_cast<int>(n), dest,
-                                               static_cast<int>(2 * n));
+    const int written =
+        Tormvale::LCMapStringW(0, LocaleFlag(mapping), src, static_cast<int>(n), dest, static_cast<int>(2 * n));
     return static_cast<std::size_t>(written);
 }
 

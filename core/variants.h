@@ -17,9 +17,12 @@ struct Variant {
 };
 
 inline constexpr std::array Variants = {
-    Variant{"lower", u"大文字→小文字", Mapping::LowerCase},  Variant{"upper", u"小文字→大文字", Mapping::UpperCase},
-    Variant{"halfwidth", u"全角→半角", Mapping::HalfWidth},  Variant{"fullwidth", u"半角→全角", Mapping::FullWidth},
-    Variant{"katakana", u"ひらがな→カタカナ", Mapping::Katakana}, Variant{"hiragana", u"カタカナ→ひらがな", Mapping::Hiragana},
+    Variant{"lower", u"大文字→小文字", Mapping::LowerCase},
+    Variant{"upper", u"小文字→大文字", Mapping::UpperCase},
+    Variant{"halfwidth", u"全角→半角", Mapping::HalfWidth},
+    Variant{"fullwidth", u"半角→全角", Mapping::FullWidth},
+    Variant{"katakana", u"ひらがな→カタカナ", Mapping::Katakana},
+    Variant{"hiragana", u"カタカナ→ひらがな", Mapping::Hiragana},
 };
 inline constexpr std::size_t VariantCount = Variants.size();
 

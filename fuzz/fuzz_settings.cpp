@@ -114,8 +114,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
-    std::vector<Query> queries = {{u"Font", u"Name"},    {u"Font", u"Size"},  {u"Window", u"Top"},
-                                  {u"Window", u"Left"},  {u"window", u"HEIGHT"}, {u"WINDOW", u"width"}};
+    std::vector<Query> queries = {{u"Font", u"Name"},   {u"Font", u"Size"},     {u"Window", u"Top"},
+                                  {u"Window", u"Left"}, {u"window", u"HEIGHT"}, {u"WINDOW", u"width"}};
     for (const SettingsEncoding enc : {SettingsEncoding::Detect, SettingsEncoding::Utf16LE}) {
         const SettingsStore store = SettingsStore::Parse(bytes, enc, "/nonexistent/Varnopile.ini");
         // Names the file itself uses, as another program might spell them.

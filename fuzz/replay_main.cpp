@@ -46,7 +46,9 @@ int main(int argc, char** argv) {
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(seeds.back().data()), seeds.back().size());
     }
     std::mt19937 random(20261209);
-    auto below = [&](std::size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    auto below = [&](std::size_t n) {
+        return n == 0 ? 0 : std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
     for (unsigned long run = 0; run < randomRuns; ++run) {
         std::string bytes;
         if (seeds.empty() || run % 4 == 0) {

@@ -30,7 +30,9 @@ bool ReachesX(const std::string& display) {
 bool ReachesWayland(const std::string& name) {
     if (!Env("WAYLAND_SOCKET").empty()) return true;
     if (name.empty()) return false;
-    const std::string path = name[0] == '/' ? name : Env("XDG_RUNTIME_DIR").empty() ? "" : Env("XDG_RUNTIME_DIR") + "/" + name;
+    const std::string path = name[0] == '/'                   ? name
+                             : Env("XDG_RUNTIME_DIR").empty() ? ""
+                                                              : Env("XDG_RUNTIME_DIR") + "/" + name;
     sockaddr_un address{};
     if (path.empty() || path.size() >= sizeof(address.sun_path)) return false;
     address.sun_family = AF_UNIX;

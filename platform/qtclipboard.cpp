@@ -3,11 +3,11 @@
 #include <poll.h>
 #include <xcb/xcb.h>
 
+#include <QtGui/qguiapplication_platform.h>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QStringList>
-#include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -99,9 +99,12 @@ private:
         const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs_);
         Property targets;
         switch (Convert(targets_, deadline, targets)) {
-        case Answer::Silent: return Outcome::NoAnswer;
-        case Answer::Refused: return Outcome::Read;  // lists no formats, so offers no text
-        case Answer::Given: break;
+            case Answer::Silent:
+                return Outcome::NoAnswer;
+            case Answer::Refused:
+                return Outcome::Read;  // lists no formats, so offers no text
+            case Answer::Given:
+                break;
         }
         const std::size_t count = targets.bytes.size() / sizeof(xcb_atom_t);
         std::vector<xcb_atom_t> offered(count);
@@ -161,11 +164,11 @@ private:
     // Reads and deletes our property, at most what still fits under the limit after `have` bytes.
     bool TakeProperty(Property& got, std::size_t have = 0) {
         const std::size_t room = MaxTextBytes > have ? MaxTextBytes - have : 0;
-        xcb_get_property_reply_t* reply = xcb_get_property_reply(
-            conn_,
-            xcb_get_property(conn_, 1, requestor_, property_, XCB_GET_PROPERTY_TYPE_ANY, 0,
-                             static_cast<std::uint32_t>((room + 3) / 4)),
-            nullptr);
+        xcb_get_property_reply_t* reply =
+            xcb_get_property_reply(conn_,
+                                   xcb_get_property(conn_, 1, requestor_, property_, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                                                    static_cast<std::uint32_t>((room + 3) / 4)),
+                                   nullptr);
         if (!reply) return false;
         got.type = reply->type;
         const auto length = static_cast<std::size_t>(xcb_get_property_value_length(reply));
@@ -238,8 +241,9 @@ private:
         text_ = Atom(c, "TEXT");
         compoundText_ = Atom(c, "COMPOUND_TEXT");
         // The text targets in the order we prefer them: Unicode first.
-        textTargets_ = {Atom(c, "UTF8_STRING"), Atom(c, "text/plain;charset=utf-8"), XCB_ATOM_STRING, text_,
-                        Atom(c, "text/plain"), compoundText_};
+        textTargets_ = {Atom(c, "UTF8_STRING"), Atom(c, "text/plain;charset=utf-8"),
+                        XCB_ATOM_STRING,        text_,
+                        Atom(c, "text/plain"),  compoundText_};
         if (!clipboard_ || !targets_ || !incr_ || !property_) {
             xcb_disconnect(c);
             return false;
@@ -249,8 +253,7 @@ private:
     }
 
     static xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-        xcb_intern_atom_reply_t* r =
-            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
+        xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
         const xcb_atom_t atom = r ? r->atom : XCB_NONE;
         std::free(r);
         return atom;
@@ -286,15 +289,15 @@ bool QtClipboardBackend::Open(Tormvale::WindowId window) {
     }
     Snapshot snapshot;
     switch (reader_->Read(snapshot)) {
-    case ForeignReader::Outcome::NoAnswer:
-        lastError_ = ETIMEDOUT;
-        return false;
-    case ForeignReader::Outcome::Read:
-        snapshot_ = std::move(snapshot);
-        break;
-    case ForeignReader::Outcome::AskQt:
-        snapshot_.reset();
-        break;
+        case ForeignReader::Outcome::NoAnswer:
+            lastError_ = ETIMEDOUT;
+            return false;
+        case ForeignReader::Outcome::Read:
+            snapshot_ = std::move(snapshot);
+            break;
+        case ForeignReader::Outcome::AskQt:
+            snapshot_.reset();
+            break;
     }
     held_ = true;
     holder_ = window;
@@ -313,13 +316,13 @@ const QtClipboardBackend::Snapshot* QtClipboardBackend::Foreign() {
     if (held_) return snapshot_ ? &*snapshot_ : nullptr;
     // Asked without an open: read afresh, and an owner that does not answer offers nothing.
     switch (reader_->Read(loose_)) {
-    case ForeignReader::Outcome::AskQt:
-        return nullptr;
-    case ForeignReader::Outcome::NoAnswer:
-        loose_ = {};
-        break;
-    case ForeignReader::Outcome::Read:
-        break;
+        case ForeignReader::Outcome::AskQt:
+            return nullptr;
+        case ForeignReader::Outcome::NoAnswer:
+            loose_ = {};
+            break;
+        case ForeignReader::Outcome::Read:
+            break;
     }
     return &loose_;
 }

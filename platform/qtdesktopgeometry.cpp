@@ -67,8 +67,8 @@ bool QtDesktopGeometry::TaskbarPosition(Tormvale::Rect& rect, uint32_t& edge) co
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return false;
     const QPoint origin = screen->geometry().topLeft();
-    return TaskbarStrip(screen->geometry().translated(-origin), screen->availableGeometry().translated(-origin),
-                        rect, edge);
+    return TaskbarStrip(screen->geometry().translated(-origin), screen->availableGeometry().translated(-origin), rect,
+                        edge);
 }
 
 bool QtDesktopGeometry::IsOnMonitor(int32_t x, int32_t y) const {

@@ -2,11 +2,11 @@
 
 #include <xcb/xcb.h>
 
+#include <QtGui/qguiapplication_platform.h>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
-#include <QtGui/qguiapplication_platform.h>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -35,8 +35,8 @@ xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
     return r ? r->atom : XCB_NONE;
 }
 
-std::vector<std::uint32_t> Cardinals(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
-                                     xcb_atom_t type, std::uint32_t count) {
+std::vector<std::uint32_t> Cardinals(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                                     std::uint32_t count) {
     Reply<xcb_get_property_reply_t> r(
         xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, type, 0, count), nullptr));
     if (!r || r->type != type || r->format != 32) return {};

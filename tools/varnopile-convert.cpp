@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -27,27 +27,29 @@ namespace {
 
 constexpr const char* Program = "varnopile-convert";
 
-
 std::string Usage() {
     std::string names;
     for (const Varnopile::Variant& variant : Varnopile::Variants)
         names += std::string(names.empty() ? "" : ", ") + std::string(variant.name);
     return "Usage: varnopile-convert [--to VARIANT] [--utf16] [FILE]\n"
            "       varnopile-convert --stream --to VARIANT [--utf16] [FILE]\n"
-           "Builds the " + std::to_string(Varnopile::VariantCount) +
+           "Builds the " +
+           std::to_string(Varnopile::VariantCount) +
            " conversions of FILE (or standard input) as the Get command of Varnopile does:\n"
            "the first 16384 UTF-16 units, trimmed of units up to U+0020 at both ends.\n"
            "\n"
            "  --to VARIANT  write only that variant, with no line end added; VARIANT is one of\n"
-           "                " + names + "\n"
+           "                " +
+           names +
+           "\n"
            "                (without --to: a JSON array of {\"label\", \"text\"} objects on one line)\n"
-    "  --stream      convert the whole input, of any length, neither cut nor trimmed, writing\n"
-    "                as it reads (needs --to)\n"
-    "  --utf16       read, and with --to write, UTF-16 little-endian without a byte-order mark\n"
-    "  --help        show this help and exit\n"
-    "  --version     show the version and exit\n"
-    "\n"
-    "Exit status: 0 on success, 1 when the input cannot be read or decoded, 2 for a usage error.\n";
+           "  --stream      convert the whole input, of any length, neither cut nor trimmed, writing\n"
+           "                as it reads (needs --to)\n"
+           "  --utf16       read, and with --to write, UTF-16 little-endian without a byte-order mark\n"
+           "  --help        show this help and exit\n"
+           "  --version     show the version and exit\n"
+           "\n"
+           "Exit status: 0 on success, 1 when the input cannot be read or decoded, 2 for a usage error.\n";
 }
 
 struct Failure {
@@ -225,7 +227,8 @@ std::optional<Failure> Stream(int fd, const std::string& name, std::size_t varia
     // its mapping is written would otherwise share the low address bits, which the processor
     // takes for a dependence and waits on (4K aliasing), at a third of the speed.
     constexpr std::size_t Offset = 2048;
-    const auto buffer = std::make_unique_for_overwrite<char[]>(Offset + Varnopile::StreamConverter::OutputBound(Pieces::Size));
+    const auto buffer =
+        std::make_unique_for_overwrite<char[]>(Offset + Varnopile::StreamConverter::OutputBound(Pieces::Size));
     char* const out = buffer.get() + Offset;
     Varnopile::StreamConverter converter(variant, utf16 ? Varnopile::StreamForm::Utf16Le : Varnopile::StreamForm::Utf8);
     Pieces pieces(fd, name);
@@ -298,8 +301,14 @@ void AppendJsonString(std::string& out, std::u16string_view text) {
             ++i;
             continue;
         }
-        const char* shortForm = c == u'"' ? "\\\"" : c == u'\\' ? "\\\\" : c == u'\n' ? "\\n" : c == u'\r' ? "\\r"
-                              : c == u'\t' ? "\\t" : c == u'\b' ? "\\b" : c == u'\f' ? "\\f" : nullptr;
+        const char* shortForm = c == u'"'    ? "\\\""
+                                : c == u'\\' ? "\\\\"
+                                : c == u'\n' ? "\\n"
+                                : c == u'\r' ? "\\r"
+                                : c == u'\t' ? "\\t"
+                                : c == u'\b' ? "\\b"
+                                : c == u'\f' ? "\\f"
+                                             : nullptr;
         if (!shortForm && c >= 0x20 && !IsHigh(c) && !IsLow(c)) continue;
         flush(i);
         if (shortForm)

@@ -4,8 +4,8 @@
 #include <QAccessibleWidget>
 #include <QFrame>
 
-#include "ui/mainform.h"
 #include "ui/flattoolbar.h"
+#include "ui/mainform.h"
 
 namespace Ui {
 

@@ -2,7 +2,6 @@
 
 #include <QProxyStyle>
 
-
 namespace Ui {
 
 namespace {

@@ -12,9 +12,7 @@ constexpr int TooltipShowMs = 2500;
 constexpr int ButtonPadding = 14;
 }  // namespace
 
-FlatToolBar::FlatToolBar(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_StyledBackground, false);
-}
+FlatToolBar::FlatToolBar(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_StyledBackground, false); }
 
 QToolButton* FlatToolBar::AddButton(const QString& objectName, const QString& caption, const QString& hint) {
     auto* button = new QToolButton(this);

@@ -208,15 +208,18 @@ void FontDialog::accept() {
     const QString face = ExistingFace(faceEdit_->text());
     if (face.isEmpty()) {
         const QString typed = faceEdit_->text().trimmed();
-        Refuse(typed.isEmpty() ? QStringLiteral("フォント名を入力してください。")
-                               : QStringLiteral("「%1」というフォントはありません。\nフォント名の一覧から選んでください。").arg(typed),
-               faceEdit_);
+        Refuse(
+            typed.isEmpty()
+                ? QStringLiteral("フォント名を入力してください。")
+                : QStringLiteral("「%1」というフォントはありません。\nフォント名の一覧から選んでください。").arg(typed),
+            faceEdit_);
         return;
     }
     bool ok = false;
     const int size = sizeEdit_->text().trimmed().toInt(&ok);
     if (!ok || size < minSize_ || size > maxSize_) {
-        Refuse(QStringLiteral("サイズは %1 から %2 までの整数で指定してください。").arg(minSize_).arg(maxSize_), sizeEdit_);
+        Refuse(QStringLiteral("サイズは %1 から %2 までの整数で指定してください。").arg(minSize_).arg(maxSize_),
+               sizeEdit_);
         return;
     }
     choice_.face = face;
@@ -233,13 +236,15 @@ void FontDialog::FaceEdited(const QString& text) {
     if (!typed.isEmpty()) {
         const QString exact = ExistingFace(typed);
         const auto items = faceList_->findItems(exact.isEmpty() ? typed : exact,
-                                                 exact.isEmpty() ? Qt::MatchStartsWith : Qt::MatchExactly);
+                                                exact.isEmpty() ? Qt::MatchStartsWith : Qt::MatchExactly);
         if (!items.isEmpty()) match = items.front();
     }
     syncing_ = true;
     faceList_->setCurrentItem(match);
-    if (match) faceList_->scrollToItem(match);
-    else faceList_->clearSelection();
+    if (match)
+        faceList_->scrollToItem(match);
+    else
+        faceList_->clearSelection();
     syncing_ = false;
     const QString family = match ? match->text() : typed;
     FillStyles(family, SelectedBold(), SelectedItalic());

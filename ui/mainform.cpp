@@ -41,7 +41,9 @@ QFont DesignedFont(const QString& face, int points) {
 
 }  // namespace
 
-QString TMainForm::Label(int index) { return ToQ(std::u16string(Varnopile::Variants[static_cast<std::size_t>(index)].label)); }
+QString TMainForm::Label(int index) {
+    return ToQ(std::u16string(Varnopile::Variants[static_cast<std::size_t>(index)].label));
+}
 
 template <typename F>
 void TMainForm::Run(F&& handler) {
@@ -220,8 +222,10 @@ std::string TMainForm::SettingsPath() const {
 void TMainForm::showEvent(QShowEvent* event) {
     if (!shown_ && !event->spontaneous()) {
         shown_ = true;
-        if (Platform::ClipboardNeedsFocus()) getOnActivation_ = true;
-        else Run([this] { FormShow(); });
+        if (Platform::ClipboardNeedsFocus())
+            getOnActivation_ = true;
+        else
+            Run([this] { FormShow(); });
         ListBox->setFocus(Qt::OtherFocusReason);
     }
     QWidget::showEvent(event);
@@ -294,9 +298,7 @@ void TMainForm::ListBoxKeyPress(QChar& key) {
     key = QChar(0);
 }
 
-void TMainForm::ApplicationEventsHint(const QString& hint) {
-    StatusBar->SetHint(hint);
-}
+void TMainForm::ApplicationEventsHint(const QString& hint) { StatusBar->SetHint(hint); }
 
 void TMainForm::HelpRequested() { throw Tormvale::Exception(u"状況依存型ヘルプがインストールされていません"); }
 
@@ -319,8 +321,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         canClose = false;
         canClose = FormCloseQuery();
     });
-    if (canClose) event->accept();
-    else event->ignore();
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
 }
 
 bool TMainForm::event(QEvent* event) {
@@ -329,11 +333,14 @@ bool TMainForm::event(QEvent* event) {
         return true;
     }
     switch (event->type()) {
-    case QEvent::Move:
-    case QEvent::Resize:
-    case QEvent::Paint:
-    case QEvent::WindowActivate: bounds_.Settle(); break;
-    default: break;
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Paint:
+        case QEvent::WindowActivate:
+            bounds_.Settle();
+            break;
+        default:
+            break;
     }
     if (event->type() == QEvent::WindowActivate && getOnActivation_) {
         getOnActivation_ = false;

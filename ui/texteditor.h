@@ -30,9 +30,9 @@ private:
     void InsertExact(QTextCursor& cursor, QStringView text) const;
     int TypedBreak() const;
 
-    std::u16string loaded_;     // exactly what SetText was given
-    bool edited_ = false;       // the document no longer holds loaded_
-    bool crlf_ = false;         // line breaks typed are CR LF
+    std::u16string loaded_;  // exactly what SetText was given
+    bool edited_ = false;    // the document no longer holds loaded_
+    bool crlf_ = false;      // line breaks typed are CR LF
     bool loading_ = false;
 };
 

@@ -150,10 +150,9 @@ void TextList::keyPressEvent(QKeyEvent* event) {
             break;
     }
     const QString text = event->text();
-    const bool isCharacter = !text.isEmpty() &&
-                             !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) &&
-                             event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab &&
-                             event->key() != Qt::Key_Escape;
+    const bool isCharacter =
+        !text.isEmpty() && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) &&
+        event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab && event->key() != Qt::Key_Escape;
     if (isCharacter) {
         event->accept();
         Typed(text, event->key() == Qt::Key_Backspace);
@@ -177,13 +176,26 @@ void TextList::MoveByKey(int key) {
     const int page = std::max(1, viewport()->height() / rowHeight - 1);
     int to = 0;
     switch (key) {
-        case Qt::Key_Up: to = from - 1; break;
-        case Qt::Key_Down: to = from + 1; break;
-        case Qt::Key_Home: to = 0; break;
-        case Qt::Key_End: to = last; break;
-        case Qt::Key_PageUp: to = from - page; break;
-        case Qt::Key_PageDown: to = from + page; break;
-        default: return;
+        case Qt::Key_Up:
+            to = from - 1;
+            break;
+        case Qt::Key_Down:
+            to = from + 1;
+            break;
+        case Qt::Key_Home:
+            to = 0;
+            break;
+        case Qt::Key_End:
+            to = last;
+            break;
+        case Qt::Key_PageUp:
+            to = from - page;
+            break;
+        case Qt::Key_PageDown:
+            to = from + page;
+            break;
+        default:
+            return;
     }
     if (from < 0 && key != Qt::Key_End) to = 0;
     UserSelect(std::clamp(to, 0, last));

@@ -12,8 +12,9 @@
 namespace Ui {
 
 void ReadSettings(const std::string& path, TextEditor* editor, const QFont& menuFont, OuterBounds& bounds) {
-    const Tormvale::SettingsStore ini =
-        path.empty() ? Tormvale::SettingsStore() : Tormvale::SettingsStore::Load(path, Tormvale::SettingsEncoding::Detect);
+    const Tormvale::SettingsStore ini = path.empty()
+                                            ? Tormvale::SettingsStore()
+                                            : Tormvale::SettingsStore::Load(path, Tormvale::SettingsEncoding::Detect);
 
     QFont font = editor->font();
     const std::u16string face = ini.ReadString(u"Font", u"Name", menuFont.family().toStdU16String());

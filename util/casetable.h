@@ -8,8 +8,6 @@ namespace Tormvale::CaseTable {
 // Deltas, (upper - unit) mod 2^16, paged by the unit's high byte.
 extern const std::uint16_t* const UpperPages[256];
 
-inline char16_t SimpleUpperCase(char16_t c) {
-    return static_cast<char16_t>(c + UpperPages[c >> 8][c & 0xFF]);
-}
+inline char16_t SimpleUpperCase(char16_t c) { return static_cast<char16_t>(c + UpperPages[c >> 8][c & 0xFF]); }
 
 }  // namespace Tormvale::CaseTable

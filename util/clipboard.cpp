@@ -33,9 +33,7 @@ private:
     ClipboardBackend& backend_;
 };
 
-[[noreturn]] void ThrowOutOfResources() {
-    throw EOutOfResources(u"システム リソース不足です");
-}
+[[noreturn]] void ThrowOutOfResources() { throw EOutOfResources(u"システム リソース不足です"); }
 
 }  // namespace
 
@@ -55,8 +53,7 @@ void TClipboard::Open() {
             const int code = backend_.LastError();
             // The window is only ours while we hold an open.
             FClipboardWindow = 0;
-            throw EClipboardException(u"クリップボード " + TrimSystemText(backend_.ErrorText(code)) +
-                                      u" を開けません");
+            throw EClipboardException(u"クリップボード " + TrimSystemText(backend_.ErrorText(code)) + u" を開けません");
         }
         FEmptied = false;
     }
@@ -81,12 +78,12 @@ void TClipboard::Clear() {
 bool TClipboard::HasFormat(ClipboardFormat format) {
     // The system converts among its text formats, so asking for any of them is asking for text.
     switch (format) {
-    case CF_TEXT:
-    case CF_OEMTEXT:
-    case CF_UNICODETEXT:
-        return backend_.IsTextAvailable();
-    default:
-        return false;
+        case CF_TEXT:
+        case CF_OEMTEXT:
+        case CF_UNICODETEXT:
+            return backend_.IsTextAvailable();
+        default:
+            return false;
     }
 }
 

@@ -90,12 +90,18 @@ bool OnlyUserCanChange(const std::string& path, uid_t user, bool followLinks) {
 std::string GetSpecialFolderPath(std::uint8_t index) {
     if (index >= SpecialFolderIds.size()) return {};
     switch (SpecialFolderIds[index]) {
-        case CSIDL_PERSONAL: return UserDir("XDG_DOCUMENTS_DIR", "Documents");
-        case CSIDL_APPDATA: return BaseFolder("XDG_CONFIG_HOME", "/.config");
-        case CSIDL_LOCAL_APPDATA: return BaseFolder("XDG_DATA_HOME", "/.local/share");
-        case CSIDL_COMMON_APPDATA: return FirstOfList("XDG_CONFIG_DIRS", "/etc/xdg");
-        case CSIDL_MYPICTURES: return UserDir("XDG_PICTURES_DIR", "Pictures");
-        case CSIDL_COMMON_DOCUMENTS: return FirstOfList("XDG_DATA_DIRS", "/usr/local/share");
+        case CSIDL_PERSONAL:
+            return UserDir("XDG_DOCUMENTS_DIR", "Documents");
+        case CSIDL_APPDATA:
+            return BaseFolder("XDG_CONFIG_HOME", "/.config");
+        case CSIDL_LOCAL_APPDATA:
+            return BaseFolder("XDG_DATA_HOME", "/.local/share");
+        case CSIDL_COMMON_APPDATA:
+            return FirstOfList("XDG_CONFIG_DIRS", "/etc/xdg");
+        case CSIDL_MYPICTURES:
+            return UserDir("XDG_PICTURES_DIR", "Pictures");
+        case CSIDL_COMMON_DOCUMENTS:
+            return FirstOfList("XDG_DATA_DIRS", "/usr/local/share");
     }
     return {};
 }

@@ -6,8 +6,7 @@
 
 namespace Tormvale {
 
-Exception::Exception(std::u16string message)
-    : std::runtime_error(Utf16ToUtf8(message)), message_(std::move(message)) {}
+Exception::Exception(std::u16string message) : std::runtime_error(Utf16ToUtf8(message)), message_(std::move(message)) {}
 
 std::u16string ErrorDisplayText(const std::u16string& message) {
     if (!message.empty() && message.back() > u'.') return message + u".";

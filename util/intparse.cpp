@@ -53,8 +53,7 @@ bool TryParseInteger(std::u16string_view text, int32_t& value) {
         magnitude = magnitude * 10 + static_cast<uint64_t>(c - u'0');
         if (magnitude > limit) return false;
     }
-    value = static_cast<int32_t>(negative ? 0u - static_cast<uint32_t>(magnitude)
-                                          : static_cast<uint32_t>(magnitude));
+    value = static_cast<int32_t>(negative ? 0u - static_cast<uint32_t>(magnitude) : static_cast<uint32_t>(magnitude));
     return true;
 }
 

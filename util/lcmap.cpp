@@ -184,8 +184,8 @@ int LCMapStringW(std::uint32_t /*locale*/, std::uint32_t flags, const char16_t* 
         srcCount = static_cast<int>(len) + 1;
     }
     if (destCapacity == 0) {
-        const std::int64_t most = std::min<std::int64_t>(2 * static_cast<std::int64_t>(srcCount),
-                                                         std::numeric_limits<int>::max());
+        const std::int64_t most =
+            std::min<std::int64_t>(2 * static_cast<std::int64_t>(srcCount), std::numeric_limits<int>::max());
         std::vector<char16_t> scratch(static_cast<std::size_t>(most));
         return MapInto(flags, src, srcCount, scratch.data(), static_cast<int>(most));
     }

@@ -20,8 +20,7 @@ int64_t Half(int64_t v) { return v / 2; }
 
 }  // namespace
 
-bool GetWindowBounds(const WindowHandle& window, int32_t& left, int32_t& top, int32_t& width,
-                     int32_t& height) {
+bool GetWindowBounds(const WindowHandle& window, int32_t& left, int32_t& top, int32_t& width, int32_t& height) {
     Rect r;
     if (!window.GetRect(r)) return false;
     if (r.left == MinimisedPosition && r.top == MinimisedPosition) return false;
@@ -41,11 +40,16 @@ int32_t GetTaskbarEdge(Rect& rect, const DesktopGeometry& desktop) {
     }
     rect = r;
     switch (edge) {
-    case ABE_LEFT: return 2;
-    case ABE_TOP: return 0;
-    case ABE_RIGHT: return 3;
-    case ABE_BOTTOM: return 1;
-    default: return -1;
+        case ABE_LEFT:
+            return 2;
+        case ABE_TOP:
+            return 0;
+        case ABE_RIGHT:
+            return 3;
+        case ABE_BOTTOM:
+            return 1;
+        default:
+            return -1;
     }
 }
 
@@ -68,11 +72,20 @@ void PlaceWindow(WindowHandle& window, int32_t placement, const DesktopGeometry&
     int64_t waLeft = area.left, waTop = area.top, waRight = area.right, waBottom = area.bottom;
     Rect tb;
     switch (GetTaskbarEdge(tb, desktop)) {
-    case 0: waTop -= tb.bottom; break;
-    case 1: waBottom += tb.bottom - tb.top; break;
-    case 2: waLeft -= tb.right; break;
-    case 3: waRight += tb.right - tb.left; break;
-    default: break;
+        case 0:
+            waTop -= tb.bottom;
+            break;
+        case 1:
+            waBottom += tb.bottom - tb.top;
+            break;
+        case 2:
+            waLeft -= tb.right;
+            break;
+        case 3:
+            waRight += tb.right - tb.left;
+            break;
+        default:
+            break;
     }
 
     int32_t L, T, W, H;
@@ -80,23 +93,73 @@ void PlaceWindow(WindowHandle& window, int32_t placement, const DesktopGeometry&
 
     int64_t left = L, top = T, width = W, height = H;
     switch (placement) {
-    case FullHeight: top = waTop; height = waBottom - waTop; break;
-    case FullWidth: left = waLeft; width = waRight - waLeft; break;
-    case TopEdge: top = waTop; break;
-    case BottomEdge: top = waBottom - H; break;
-    case LeftEdge: left = waLeft; break;
-    case RightEdge: left = waRight - W; break;
-    case TopLeftCorner: left = waLeft; top = waTop; break;
-    case TopRightCorner: left = waRight - W; top = waTop; break;
-    case BottomLeftCorner: left = waLeft; top = waBottom - H; break;
-    case BottomRightCorner: left = waRight - W; top = waBottom - H; break;
-    // Centre and the halves measure from the screen's origin, not from the work area's corner.
-    case Centre: left = Half(waRight - W); top = Half(waBottom - H); break;
-    case TopHalf: left = waLeft; top = waTop; width = waRight; height = Half(waBottom); break;
-    case BottomHalf: left = waLeft; top = Half(waBottom); width = waRight; height = Half(waBottom); break;
-    case LeftHalf: left = waLeft; top = waTop; width = Half(waRight); height = waBottom - waTop; break;
-    case RightHalf: left = Half(waRight); top = waTop; width = Half(waRight); height = waBottom - waTop; break;
-    default: break;
+        case FullHeight:
+            top = waTop;
+            height = waBottom - waTop;
+            break;
+        case FullWidth:
+            left = waLeft;
+            width = waRight - waLeft;
+            break;
+        case TopEdge:
+            top = waTop;
+            break;
+        case BottomEdge:
+            top = waBottom - H;
+            break;
+        case LeftEdge:
+            left = waLeft;
+            break;
+        case RightEdge:
+            left = waRight - W;
+            break;
+        case TopLeftCorner:
+            left = waLeft;
+            top = waTop;
+            break;
+        case TopRightCorner:
+            left = waRight - W;
+            top = waTop;
+            break;
+        case BottomLeftCorner:
+            left = waLeft;
+            top = waBottom - H;
+            break;
+        case BottomRightCorner:
+            left = waRight - W;
+            top = waBottom - H;
+            break;
+        // Centre and the halves measure from the screen's origin, not from the work area's corner.
+        case Centre:
+            left = Half(waRight - W);
+            top = Half(waBottom - H);
+            break;
+        case TopHalf:
+            left = waLeft;
+            top = waTop;
+            width = waRight;
+            height = Half(waBottom);
+            break;
+        case BottomHalf:
+            left = waLeft;
+            top = Half(waBottom);
+            width = waRight;
+            height = Half(waBottom);
+            break;
+        case LeftHalf:
+            left = waLeft;
+            top = waTop;
+            width = Half(waRight);
+            height = waBottom - waTop;
+            break;
+        case RightHalf:
+            left = Half(waRight);
+            top = waTop;
+            width = Half(waRight);
+            height = waBottom - waTop;
+            break;
+        default:
+            break;
     }
     window.Move(Saturate(left), Saturate(top), Saturate(width), Saturate(height), true);
 }
@@ -104,8 +167,7 @@ void PlaceWindow(WindowHandle& window, int32_t placement, const DesktopGeometry&
 void EnsureWindowVisible(WindowHandle& window, const DesktopGeometry& desktop) {
     if (window.IsMaximized()) return;
     int32_t left, top, width, height;
-    if (!GetWindowBounds(window, left, top, width, height) ||
-        IsOffAllMonitors(left, top, width, height, desktop)) {
+    if (!GetWindowBounds(window, left, top, width, height) || IsOffAllMonitors(left, top, width, height, desktop)) {
         PlaceWindow(window, Centre, desktop);
     }
 }

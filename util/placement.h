@@ -63,8 +63,7 @@ inline constexpr int32_t MinimisedPosition = -32000;
 
 // False, outputs untouched, when the rectangle cannot be read or the window is minimised.
 // Sums and differences beyond the int32 range saturate at its limits, here and below.
-bool GetWindowBounds(const WindowHandle& window, int32_t& left, int32_t& top, int32_t& width,
-                     int32_t& height);
+bool GetWindowBounds(const WindowHandle& window, int32_t& left, int32_t& top, int32_t& width, int32_t& height);
 
 // Edge code: 0 top, 1 bottom, 2 left, 3 right, -1 none (then rect is empty).
 int32_t GetTaskbarEdge(Rect& rect, const DesktopGeometry& desktop);

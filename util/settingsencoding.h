@@ -6,8 +6,8 @@
 namespace Tormvale {
 
 enum class SettingsEncoding {
-    Detect,    // from the byte-order mark; without one, UTF-16LE when it looks like it, else the locale's character set
-    Utf16LE,   // whatever the file holds; a leading FF FE is skipped
+    Detect,   // from the byte-order mark; without one, UTF-16LE when it looks like it, else the locale's character set
+    Utf16LE,  // whatever the file holds; a leading FF FE is skipped
 };
 
 std::u16string DecodeSettingsText(std::string_view bytes, SettingsEncoding enc);

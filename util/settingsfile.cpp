@@ -22,9 +22,7 @@ std::u16string OpenErrorText(const std::string& path, int err) {
     return u"ファイル " + U(path) + u" は開けません。 " + SystemErrorText(err) + u" ";
 }
 
-[[noreturn]] void ThrowOpenError(const std::string& path, int err) {
-    throw FileOpenError(OpenErrorText(path, err));
-}
+[[noreturn]] void ThrowOpenError(const std::string& path, int err) { throw FileOpenError(OpenErrorText(path, err)); }
 
 [[noreturn]] void ThrowCreateError(const std::string& path, int err) {
     throw FileCreateError(u"ファイル \"" + U(path) + u"\" を作成できません。" + SystemErrorText(err));

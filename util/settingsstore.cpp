@@ -105,7 +105,8 @@ std::size_t SettingsStore::FindLine(std::size_t section, std::u16string_view ide
 
 void SettingsStore::AddLine(std::size_t section, Line line) {
     std::vector<Line>& lines = sections_[section].lines;
-    if (KeyIndex& index = keyIndex_[section]; index.built) index.lines.insert_or_assign(UpperCaseName(line.key), lines.size());
+    if (KeyIndex& index = keyIndex_[section]; index.built)
+        index.lines.insert_or_assign(UpperCaseName(line.key), lines.size());
     lines.push_back(std::move(line));
 }
 
@@ -124,8 +125,7 @@ int32_t SettingsStore::ReadInteger(std::u16string_view section, std::u16string_v
     return value;
 }
 
-void SettingsStore::WriteString(std::u16string_view section, std::u16string_view ident,
-                                std::u16string_view value) {
+void SettingsStore::WriteString(std::u16string_view section, std::u16string_view ident, std::u16string_view value) {
     const std::size_t s = AddSection(section);
     if (const std::size_t found = FindLine(s, ident); found != SIZE_MAX) {
         // The key keeps its spelling from the file, so the index stays right.

@@ -35,8 +35,7 @@ public:
     // The same rules over bytes already in memory; the store is bound to path for UpdateFile.
     static SettingsStore Parse(std::string_view bytes, SettingsEncoding enc, std::string path = {});
 
-    std::u16string ReadString(std::u16string_view section, std::u16string_view ident,
-                              std::u16string_view def) const;
+    std::u16string ReadString(std::u16string_view section, std::u16string_view ident, std::u16string_view def) const;
     int32_t ReadInteger(std::u16string_view section, std::u16string_view ident, int32_t def) const;
     void WriteString(std::u16string_view section, std::u16string_view ident, std::u16string_view value);
     void WriteInteger(std::u16string_view section, std::u16string_view ident, int32_t value);
@@ -67,7 +66,7 @@ private:
 
     std::string path_;
     std::vector<Section> sections_;
-    Index sectionIndex_;                     // upper-cased name -> place in sections_
+    Index sectionIndex_;                      // upper-cased name -> place in sections_
     mutable std::vector<KeyIndex> keyIndex_;  // one per section
 };
 

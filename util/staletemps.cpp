@@ -10,8 +10,8 @@ namespace Tormvale {
 namespace {
 
 bool IsTempName(std::string_view name, std::string_view file) {
-    if (name.size() != file.size() + 1 + 6 + TempSuffix.size() || !name.starts_with(file) ||
-        name[file.size()] != '.' || !name.ends_with(TempSuffix)) {
+    if (name.size() != file.size() + 1 + 6 + TempSuffix.size() || !name.starts_with(file) || name[file.size()] != '.' ||
+        !name.ends_with(TempSuffix)) {
         return false;
     }
     // What mkostemps puts in place of XXXXXX.

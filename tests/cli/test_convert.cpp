@@ -31,9 +31,7 @@ std::string ReadFile(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+void WriteFile(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 class Convert : public ::testing::Test {
 protected:
@@ -47,8 +45,8 @@ protected:
     // args are passed to the shell as written.
     Result Run(const std::string& args, const std::string& input = "") {
         WriteFile(dir_ / "stdin", input);
-        const std::string command = "cd '" + dir_.string() + "' && '" VARNOPILE_CONVERT "' " +
-                                    args + " < stdin > stdout 2> stderr";
+        const std::string command =
+            "cd '" + dir_.string() + "' && '" VARNOPILE_CONVERT "' " + args + " < stdin > stdout 2> stderr";
         const int raw = std::system(command.c_str());
         Result r;
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -83,7 +81,8 @@ protected:
         while (block.size() < 65536) block += pattern;
         for (std::uint64_t sent = 0; sent < total;) {
             const std::size_t at = sent % block.size();
-            const ssize_t put = write(in[1], block.data() + at, std::min<std::uint64_t>(block.size() - at, total - sent));
+            const ssize_t put =
+                write(in[1], block.data() + at, std::min<std::uint64_t>(block.size() - at, total - sent));
             if (put <= 0) break;
             sent += static_cast<std::uint64_t>(put);
         }
@@ -117,8 +116,7 @@ TEST_F(Convert, EachVariantAsItIs) {
         const Result r = Run("--to " + name, input);
         EXPECT_EQ(r.status, 0) << name << ": " << r.err;
         EXPECT_EQ(r.out, Tormvale::Utf16ToUtf8(set[i])) << name;
-        EXPECT_EQ(Run("--to=" + name + " --utf16", Utf16Le(Tormvale::Utf8ToUtf16(input))).out, Utf16Le(set[i]))
-            << name;
+        EXPECT_EQ(Run("--to=" + name + " --utf16", Utf16Le(Tormvale::Utf8ToUtf16(input))).out, Utf16Le(set[i])) << name;
     }
     // A file argument, "-" and "--" name the input as usual.
     WriteFile(dir_ / "-in", "kana かな");
@@ -127,7 +125,9 @@ TEST_F(Convert, EachVariantAsItIs) {
 }
 
 TEST_F(Convert, JsonEscapesWhatItMust) {
-    const Result r = Run("", " a\"b\\c\nd\te\x01" "fあ ");
+    const Result r = Run("",
+                         " a\"b\\c\nd\te\x01"
+                         "fあ ");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
               "[{\"label\": \"大文字→小文字\", \"text\": \"a\\\"b\\\\c\\nd\\te\\u0001fあ\"}, "
@@ -205,7 +205,8 @@ TEST_F(Convert, StreamNeitherCutNorTrimmed) {
     const Result whole = Run("--stream --to katakana", many);
     EXPECT_EQ(whole.status, 0) << whole.err;
     EXPECT_TRUE(whole.out == katakana) << whole.out.size();
-    const std::string gone = "cd '" + dir_.string() + "' && { '" VARNOPILE_CONVERT
+    const std::string gone = "cd '" + dir_.string() +
+                             "' && { '" VARNOPILE_CONVERT
                              "' --stream --to katakana < stdin 2> stderr; echo $? > status; } | true";
     ASSERT_EQ(std::system(gone.c_str()), 0);
     EXPECT_EQ(ReadFile(dir_ / "status"), "0\n");
@@ -224,7 +225,8 @@ TEST_F(Convert, OutputThatCannotBeWritten) {
     EXPECT_EQ(gone.err, "");
     const int full = open("/dev/full", O_WRONLY);
     ASSERT_GE(full, 0);
-    for (const auto& args : std::vector<std::vector<std::string>>{{"--stream", "--to", "upper"}, {"--to", "upper"}, {}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--stream", "--to", "upper"}, {"--to", "upper"}, {}}) {
         const Result r = Feed(args, "abc", 3, full, peakKb);
         EXPECT_EQ(r.status, 1) << args.size();
         EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;

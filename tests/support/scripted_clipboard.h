@@ -21,8 +21,8 @@ public:
     bool noUnicodeData = false;  // text is reported, but the Unicode block is missing
     bool noTerminator = false;   // the Unicode block ends without a NUL
 
-    int refuseOpens = 0;               // the next n opens of a free clipboard are refused
-    std::set<int> refuseOpenCalls;     // 1-based numbers of Open calls refused, held or not
+    int refuseOpens = 0;            // the next n opens of a free clipboard are refused
+    std::set<int> refuseOpenCalls;  // 1-based numbers of Open calls refused, held or not
     bool failAlloc = false;
     bool failSet = false;
     int openErrorCode = 5;
@@ -32,7 +32,7 @@ public:
 
     // Observations.
     std::vector<std::string> calls;
-    bool held = false;                  // the clipboard is open
+    bool held = false;                    // the clipboard is open
     std::optional<std::u16string> block;  // the last block written, units as placed (NUL included)
     int pausedMs = 0;
 

@@ -17,8 +17,9 @@ public:
         // Tests may leave read-only folders behind; open them up so removal succeeds.
         for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
              it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-            if (!it->is_symlink(ec)) std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                                                  std::filesystem::perm_options::add, ec);
+            if (!it->is_symlink(ec))
+                std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::add, ec);
         }
         std::filesystem::remove_all(path_, ec);
     }
@@ -37,12 +38,16 @@ class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old, had_ = true;
-        if (value) ::setenv(name, value, 1);
-        else ::unsetenv(name);
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
     }
     ~ScopedEnv() {
-        if (had_) ::setenv(name_.c_str(), old_.c_str(), 1);
-        else ::unsetenv(name_.c_str());
+        if (had_)
+            ::setenv(name_.c_str(), old_.c_str(), 1);
+        else
+            ::unsetenv(name_.c_str());
     }
 
 private:

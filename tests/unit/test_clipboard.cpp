@@ -33,8 +33,9 @@ const Calls NoTextAttempt = {"Open", "IsTextAvailable", "Close", "Pause(100)"};
 std::string Bytes(const std::u16string& text) { return std::to_string(2 * text.size() + 2) + " bytes"; }
 
 Calls PutAttempt(const std::u16string& text) {
-    return {"Open", "Open", "Empty", "Close", "Open", "Alloc(" + Bytes(text) + ")", "Empty",
-            "Set(" + Bytes(text) + ")", "Close", "Close"};
+    return {
+        "Open",  "Open", "Empty", "Close", "Open", "Alloc(" + Bytes(text) + ")", "Empty", "Set(" + Bytes(text) + ")",
+        "Close", "Close"};
 }
 
 void ExpectReleased(ScriptedClipboardBackend& b) {
@@ -59,17 +60,34 @@ TEST(TakeClipboardText, FollowsTheRetryRules) {
         {"text", [&](auto& b) { b.text = text; }, true, text, TakeAttempt},
         {"empty text", [](auto& b) { b.text = u""; }, true, u"", TakeAttempt},
         {"picture only", [](auto&) {}, false, u"", NoTextAttempt},
-        {"held elsewhere throughout", [&](auto& b) { b.text = text; b.refuseOpens = 5; }, false, u"",
-         Times(5, RefusedAttempt)},
-        {"refused four times", [&](auto& b) { b.text = text; b.refuseOpens = 4; }, true, text,
-         Times(4, RefusedAttempt) + TakeAttempt},
+        {"held elsewhere throughout",
+         [&](auto& b) {
+             b.text = text;
+             b.refuseOpens = 5;
+         },
+         false, u"", Times(5, RefusedAttempt)},
+        {"refused four times",
+         [&](auto& b) {
+             b.text = text;
+             b.refuseOpens = 4;
+         },
+         true, text, Times(4, RefusedAttempt) + TakeAttempt},
         {"refused, then no text", [](auto& b) { b.refuseOpens = 2; }, false, u"",
          Times(2, RefusedAttempt) + NoTextAttempt},
-        {"text but no Unicode data", [&](auto& b) { b.text = text; b.noUnicodeData = true; }, true, u"",
-         TakeAttempt},
+        {"text but no Unicode data",
+         [&](auto& b) {
+             b.text = text;
+             b.noUnicodeData = true;
+         },
+         true, u"", TakeAttempt},
         {"NUL inside", [](auto& b) { b.text = u"ab\0cd"s; }, true, u"ab", TakeAttempt},
         {"NUL first", [](auto& b) { b.text = u"\0cd"s; }, true, u"", TakeAttempt},
-        {"no terminator", [&](auto& b) { b.text = text; b.noTerminator = true; }, true, text, TakeAttempt},
+        {"no terminator",
+         [&](auto& b) {
+             b.text = text;
+             b.noTerminator = true;
+         },
+         true, text, TakeAttempt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -136,12 +154,13 @@ TEST(PutClipboardText, WriteFailuresAreErrorsAndReleaseTheClipboard) {
     const std::vector<Case> cases = {
         {"fresh open taken by another program", [](auto& b) { b.refuseOpenCalls = {3}; }, true,
          u"クリップボード Access is denied を開けません", upToFreshOpen + Calls{"Close"}},
-        {"message trimmed of spaces and stops", [](auto& b) {
+        {"message trimmed of spaces and stops",
+         [](auto& b) {
              b.refuseOpenCalls = {3};
              b.openErrorText = u"Busy. .\r\n ";
-         }, true, u"クリップボード Busy を開けません", upToFreshOpen + Calls{"Close"}},
-        {"set refused", [](auto& b) { b.failSet = true; }, false, u"システム リソース不足です",
-         PutAttempt(text)},
+         },
+         true, u"クリップボード Busy を開けません", upToFreshOpen + Calls{"Close"}},
+        {"set refused", [](auto& b) { b.failSet = true; }, false, u"システム リソース不足です", PutAttempt(text)},
         {"block not allocated", [](auto& b) { b.failAlloc = true; }, false, u"システム リソース不足です",
          upToFreshOpen + Calls{"Alloc(8 bytes)", "Close", "Close"}},
     };
@@ -194,8 +213,8 @@ TEST(TClipboard, CountsNestedOpens) {
     EXPECT_TRUE(clip.FEmptied);
     clip.SetAsText(u"bc");
     clip.Close();
-    EXPECT_EQ(b.calls, (Calls{"Open", "Alloc(4 bytes)", "Empty", "Set(4 bytes)", "Alloc(6 bytes)",
-                              "Set(6 bytes)", "Close"}));
+    EXPECT_EQ(b.calls,
+              (Calls{"Open", "Alloc(4 bytes)", "Empty", "Set(4 bytes)", "Alloc(6 bytes)", "Set(6 bytes)", "Close"}));
     EXPECT_EQ(b.text, u"bc");
 
     // A refused open leaves the count and the window as they were.

@@ -12,7 +12,7 @@ namespace {
 
 // The variants the set must hold for an already cut and trimmed source, one mapping each.
 ConversionSet Expected(const std::u16string& source) {
-    return {MapLowerCase(source),          MapUpperCase(source),          Tormvale::MapHalfWidth(source),
+    return {MapLowerCase(source),           MapUpperCase(source),          Tormvale::MapHalfWidth(source),
             Tormvale::MapFullWidth(source), Tormvale::MapKatakana(source), Tormvale::MapHiragana(source)};
 }
 
@@ -23,8 +23,8 @@ TEST(ConversionSet, TableOfVariants) {
         std::string_view name;
         std::u16string_view label;
         std::size_t length;
-    } expected[] = {{"lower", u"大文字→小文字", 7},    {"upper", u"小文字→大文字", 7},
-                    {"halfwidth", u"全角→半角", 5},    {"fullwidth", u"半角→全角", 5},
+    } expected[] = {{"lower", u"大文字→小文字", 7},        {"upper", u"小文字→大文字", 7},
+                    {"halfwidth", u"全角→半角", 5},        {"fullwidth", u"半角→全角", 5},
                     {"katakana", u"ひらがな→カタカナ", 9}, {"hiragana", u"カタカナ→ひらがな", 9}};
     ASSERT_EQ(VariantCount, std::size(expected));
     for (std::size_t i = 0; i < VariantCount; ++i) {
@@ -93,7 +93,7 @@ TEST(ConversionSet, HalfWidthCapacity) {
     constexpr std::size_t Half = IndexOf(Mapping::HalfWidth);
     const ConversionSet over = BuildConversionSet(voiced);
     for (std::size_t i = 0; i < VariantCount; ++i) {
-        const std::u16string want = i == Half                                    ? u""
+        const std::u16string want = i == Half                                  ? u""
                                     : Variants[i].mapping == Mapping::Hiragana ? std::u16string(SourceLimit, u'が')
                                                                                : voiced;
         EXPECT_EQ(over[i], want) << i;
@@ -114,8 +114,8 @@ TEST(ConversionSet, HalfWidthCapacity) {
 // 40 (five steps and every tail) with each neighbour of the letter ranges at every position, against
 // a unit-by-unit reference.
 TEST(ConversionSet, CaseConversionsAgreeWithAPlainReferenceAtEveryLengthAndPosition) {
-    const char16_t around[] = {0x0000, 0x0040, u'A', u'M', u'Z', 0x005B, 0x0060, u'a', u'z', 0x007B,
-                               0x00C0, 0x0141, 0xFF21, 0xFF41, 0xFFFF};
+    const char16_t around[] = {0x0000, 0x0040, u'A',   u'M',   u'Z',   0x005B, 0x0060, u'a',
+                               u'z',   0x007B, 0x00C0, 0x0141, 0xFF21, 0xFF41, 0xFFFF};
     auto reference = [](std::u16string s, char16_t first, char16_t last, int delta) {
         for (char16_t& u : s)
             if (u >= first && u <= last) u = static_cast<char16_t>(u + delta);
@@ -127,8 +127,8 @@ TEST(ConversionSet, CaseConversionsAgreeWithAPlainReferenceAtEveryLengthAndPosit
                 for (const char16_t unit : around) {
                     std::u16string text(length, filler);
                     if (length > 0) text[at] = unit;
-                    SCOPED_TRACE(testing::Message() << "length " << length << ", filler " << char(filler)
-                                                    << ", unit " << std::hex << int(unit) << " at " << std::dec << at);
+                    SCOPED_TRACE(testing::Message() << "length " << length << ", filler " << char(filler) << ", unit "
+                                                    << std::hex << int(unit) << " at " << std::dec << at);
                     ASSERT_EQ(MapLowerCase(text), reference(text, u'A', u'Z', 0x20));
                     ASSERT_EQ(MapUpperCase(text), reference(text, u'a', u'z', -0x20));
                 }

@@ -86,19 +86,25 @@ TEST(PrepareDataFolder, RefusesWhatIsNotAFolder) {
         bool expected;
     };
     const Case cases[] = {
-        {"a file named Varnopile", [](const TempDir& d) {
+        {"a file named Varnopile",
+         [](const TempDir& d) {
              ::mkdir((d / "conf/Tormvale").c_str(), 0700);
              std::ofstream(d / "conf/Tormvale/Varnopile") << "";
-         }, false},
+         },
+         false},
         {"a file named Tormvale", [](const TempDir& d) { std::ofstream(d / "conf/Tormvale") << ""; }, false},
-        {"Tormvale links to a folder", [](const TempDir& d) {
+        {"Tormvale links to a folder",
+         [](const TempDir& d) {
              ::mkdir((d / "elsewhere").c_str(), 0700);
              ASSERT_EQ(::symlink((d / "elsewhere").c_str(), (d / "conf/Tormvale").c_str()), 0);
-         }, true},
-        {"Varnopile is a dangling link", [](const TempDir& d) {
+         },
+         true},
+        {"Varnopile is a dangling link",
+         [](const TempDir& d) {
              ::mkdir((d / "conf/Tormvale").c_str(), 0700);
              ASSERT_EQ(::symlink((d / "missing").c_str(), (d / "conf/Tormvale/Varnopile").c_str()), 0);
-         }, false},
+         },
+         false},
     };
     for (const Case& c : cases) {
         TempDir d;
@@ -140,10 +146,14 @@ TEST(OnlyUserCanChange, OwnerAndWriteBits) {
         bool expected;
     };
     const Case cases[] = {
-        {"private folder", false, 0700, me, true},        {"folder others may read", false, 0755, me, true},
-        {"group may write", false, 0770, me, false},      {"others may write", false, 0703, me, false},
-        {"sticky, anyone may write", false, 01777, me, false}, {"someone else's", false, 0700, me + 4242, false},
-        {"read-only file", true, 0444, me, true},         {"file the group may write", true, 0620, me, false},
+        {"private folder", false, 0700, me, true},
+        {"folder others may read", false, 0755, me, true},
+        {"group may write", false, 0770, me, false},
+        {"others may write", false, 0703, me, false},
+        {"sticky, anyone may write", false, 01777, me, false},
+        {"someone else's", false, 0700, me + 4242, false},
+        {"read-only file", true, 0444, me, true},
+        {"file the group may write", true, 0620, me, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -15,9 +15,9 @@ TEST(ErrorDisplayText, AppendsAFullStopOnlyAfterUnitsAboveIt) {
         {u"状況依存型ヘルプがインストールされていません", true},
         {u"システム リソース不足です", true},
         {u"ends with digit 0", true},
-        {u"ends with a slash/", true},   // '/' is U+002F, just above '.'
+        {u"ends with a slash/", true},  // '/' is U+002F, just above '.'
         {u"ends with a dot.", false},
-        {u"ends with a hyphen-", false}, // U+002D, just below
+        {u"ends with a hyphen-", false},           // U+002D, just below
         {u"ファイル x は開けません。 y ", false},  // a trailing space stays as it is
         {u"", false},
     };

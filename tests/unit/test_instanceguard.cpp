@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "tests/support/tempdir.h"
@@ -112,15 +112,21 @@ TEST(InstanceGuard, RuntimeFolderOnlyWhenItIsTheUsersAlone) {
         bool runtime;  // else the fallback
     } cases[] = {
         // Which owners and modes count is OnlyUserCanChange's own test; here, that the guard asks it.
-        {"private", 0700, false, true},       {"anyone may write", 01777, false, false},
-        {"a link to it", 0700, true, false},  {"missing", 0, false, false},
+        {"private", 0700, false, true},
+        {"anyone may write", 01777, false, false},
+        {"a link to it", 0700, true, false},
+        {"missing", 0, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Testing::TempDir base, tmp;
         const std::string real = base / "real", runtime = c.link ? base / "link" : real;
-        if (c.mode) { ASSERT_EQ(::mkdir(real.c_str(), 0700) | ::chmod(real.c_str(), c.mode), 0); }
-        if (c.link) { ASSERT_EQ(::symlink(real.c_str(), runtime.c_str()), 0); }
+        if (c.mode) {
+            ASSERT_EQ(::mkdir(real.c_str(), 0700) | ::chmod(real.c_str(), c.mode), 0);
+        }
+        if (c.link) {
+            ASSERT_EQ(::symlink(real.c_str(), runtime.c_str()), 0);
+        }
         Testing::ScopedEnv env("XDG_RUNTIME_DIR", runtime.c_str());
         Testing::ScopedEnv t("TMPDIR", tmp.Path().c_str());
         const std::string fallback = tmp / ("varnopile-" + std::to_string(me) + "/Varnopile_Tormvale.lock");

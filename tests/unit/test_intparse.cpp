@@ -54,10 +54,11 @@ TEST(IntParse, AcceptedTexts) {
 
 TEST(IntParse, RefusedTextsLeaveValueUntouched) {
     const char16_t* cases[] = {
-        u"", u" ", u"+", u"-", u"$", u"x", u"0x", u"-0x", u"+$",
-        u"2147483648", u"-2147483649", u"99999999999999999999", u"$100000000", u"0x1FFFFFFFF",
-        u"12pt", u"1 2", u"12 ", u"\t12", u"- 1", u"+-1", u"--1", u"$-1", u"0x-1", u"$0x1",
-        u"1.0", u"$G", u"0b1", u"１２",
+        u"",           u" ",           u"+",    u"-",          u"$",           u"x",
+        u"0x",         u"-0x",         u"+$",   u"2147483648", u"-2147483649", u"99999999999999999999",
+        u"$100000000", u"0x1FFFFFFFF", u"12pt", u"1 2",        u"12 ",         u"\t12",
+        u"- 1",        u"+-1",         u"--1",  u"$-1",        u"0x-1",        u"$0x1",
+        u"1.0",        u"$G",          u"0b1",  u"１２",
     };
     for (const char16_t* text : cases) {
         int32_t v = Untouched;

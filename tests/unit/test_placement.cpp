@@ -49,7 +49,8 @@ struct MoveCall {
 };
 
 std::ostream& operator<<(std::ostream& os, const MoveCall& m) {
-    return os << "(" << m.left << ", " << m.top << ", " << m.width << ", " << m.height << (m.repaint ? ", repaint)" : ")");
+    return os << "(" << m.left << ", " << m.top << ", " << m.width << ", " << m.height
+              << (m.repaint ? ", repaint)" : ")");
 }
 
 struct ScriptedWindow : WindowHandle {
@@ -118,8 +119,9 @@ TEST(Placement, WindowBounds) {
             continue;
         }
         const int64_t width = int64_t{c.rect.right} - c.rect.left;
-        EXPECT_EQ(std::vector<int64_t>({l, t, w, h}),
-                  std::vector<int64_t>({c.rect.left, c.rect.top, width > Max32 ? Max32 : width, c.rect.bottom - c.rect.top}))
+        EXPECT_EQ(
+            std::vector<int64_t>({l, t, w, h}),
+            std::vector<int64_t>({c.rect.left, c.rect.top, width > Max32 ? Max32 : width, c.rect.bottom - c.rect.top}))
             << c.name;
     }
 }
@@ -202,9 +204,27 @@ TEST(Placement, CentreOnTheWidenedWorkArea) {
         {"no taskbar", {0, 0, 1920, 1040}, false, {}, 0, 400, 300, 760, 370, {0, 0, 1920, 1040}},
         {"unknown edge", {0, 0, 1920, 1040}, true, {0, 1040, 1920, 1080}, 7, 400, 300, 760, 370, {0, 0, 1920, 1040}},
         // Widened whatever the work area already leaves out.
-        {"second bar above", {0, 30, 1920, 1040}, true, {0, 0, 1920, 30}, ABE_TOP, 400, 300, 760, 370, {0, 0, 1920, 1040}},
+        {"second bar above",
+         {0, 30, 1920, 1040},
+         true,
+         {0, 0, 1920, 30},
+         ABE_TOP,
+         400,
+         300,
+         760,
+         370,
+         {0, 0, 1920, 1040}},
         {"odd sizes truncate", {0, 0, 1920, 1040}, true, {0, 1040, 1920, 1080}, ABE_BOTTOM, 401, 301, 759, 389, Screen},
-        {"wider than the screen", {0, 0, 1920, 1040}, true, {0, 1040, 1920, 1080}, ABE_BOTTOM, 1925, 1083, -2, -1, Screen},
+        {"wider than the screen",
+         {0, 0, 1920, 1040},
+         true,
+         {0, 1040, 1920, 1080},
+         ABE_BOTTOM,
+         1925,
+         1083,
+         -2,
+         -1,
+         Screen},
     };
     for (const auto& c : cases) {
         ScriptedDesktop desktop;

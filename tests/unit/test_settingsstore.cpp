@@ -77,9 +77,7 @@ std::string ReadBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-SettingsStore FromText(std::u16string_view text) {
-    return SettingsStore::Parse(Saved(text), SettingsEncoding::Detect);
-}
+SettingsStore FromText(std::u16string_view text) { return SettingsStore::Parse(Saved(text), SettingsEncoding::Detect); }
 
 std::u16string Text(const SettingsStore& store) {
     const std::string bytes = store.Serialize();
@@ -112,7 +110,8 @@ TEST(SettingsStore, EveryEncodingMarkAndNone) {
         {"no mark, C locale", utf8, SettingsEncoding::Detect, true},
         {"no mark, UTF-8 of even length", utf8Even, SettingsEncoding::Detect, true},
         {"no mark, UTF-16LE", Utf16Bytes(body, false), SettingsEncoding::Detect, true},
-        {"no mark, UTF-16LE starting in Japanese", Utf16Bytes(u"設定\r\n" + body, false), SettingsEncoding::Detect, true},
+        {"no mark, UTF-16LE starting in Japanese", Utf16Bytes(u"設定\r\n" + body, false), SettingsEncoding::Detect,
+         true},
         {"UTF-16LE odd last byte", "\xFF\xFE" + Utf16Bytes(body, false) + "A", SettingsEncoding::Detect, true},
         {"forced, with mark", "\xFF\xFE" + Utf16Bytes(body, false), SettingsEncoding::Utf16LE, true},
         {"forced, without mark", Utf16Bytes(body, false), SettingsEncoding::Utf16LE, true},
@@ -132,7 +131,10 @@ TEST(SettingsStore, EveryEncodingMarkAndNone) {
 TEST(SettingsStore, LocaleCharsetDecoding) {
     EXPECT_EQ(DecodeCharset("caf\xE9", "ISO-8859-1"), u"café");
     EXPECT_EQ(DecodeCharset("\x82\xA0=\x83\x41", "SHIFT_JIS"), u"あ=ア");
-    EXPECT_EQ(DecodeCharset("a\xFF" "b", "EUC-JP"), u"a\uFFFDb");
+    EXPECT_EQ(DecodeCharset("a\xFF"
+                            "b",
+                            "EUC-JP"),
+              u"a\uFFFDb");
     EXPECT_EQ(DecodeCharset("a\x82", "SHIFT_JIS"), u"a\uFFFD");  // cut in the middle of a character
     EXPECT_EQ(DecodeCharset("\xC3\xA9", "no-such-charset"), u"é");
     EXPECT_EQ(DecodeCharset("\xC3\xA9", "ANSI_X3.4-1968"), u"é");
@@ -171,12 +173,10 @@ TEST(SettingsStore, ReadsWithDefaults) {
         const char16_t* ident;
         std::u16string expected;
     } strings[] = {
-        {u"Font", u"Name", u""},            // an empty value is a value
-        {u"Font", u"Size", u"default"},     // the last match is valueless
-        {u"WINDOW", u"key", u"b"},          // the last of two
-        {u"Window", u"Flag", u"default"},
-        {u"Window", u"Missing", u"default"},
-        {u"Missing", u"Name", u"default"},
+        {u"Font", u"Name", u""},         // an empty value is a value
+        {u"Font", u"Size", u"default"},  // the last match is valueless
+        {u"WINDOW", u"key", u"b"},       // the last of two
+        {u"Window", u"Flag", u"default"}, {u"Window", u"Missing", u"default"}, {u"Missing", u"Name", u"default"},
     };
     for (const auto& c : strings) {
         EXPECT_EQ(store.ReadString(c.section, c.ident, u"default"), c.expected)
@@ -202,10 +202,11 @@ TEST(SettingsStore, WritesKeepPlacesAndSpelling) {
     store.WriteInteger(u"Window", u"Left", 1);
     store.WriteInteger(u"WINDOW", u"LEFT", 0);  // the entry just added, not a second one
     store.WriteString(u"New", u"Key", u"");
-    EXPECT_EQ(Text(store), u"[font]\r\nNAME=" + Face + u"\r\nSize=1\r\nSize=12\r\nlate=1\r\n\r\n"
-                           u"[Extra]\r\nkeep=me\r\nloose line\r\n\r\n"
-                           u"[Window]\r\ntop=-201\r\nLeft=0\r\n\r\n"
-                           u"[New]\r\nKey=\r\n\r\n");
+    EXPECT_EQ(Text(store), u"[font]\r\nNAME=" + Face +
+                               u"\r\nSize=1\r\nSize=12\r\nlate=1\r\n\r\n"
+                               u"[Extra]\r\nkeep=me\r\nloose line\r\n\r\n"
+                               u"[Window]\r\ntop=-201\r\nLeft=0\r\n\r\n"
+                               u"[New]\r\nKey=\r\n\r\n");
 }
 
 // A file in UTF-16LE without a mark, as some editors save "Unicode", read at start and saved at close.
@@ -224,9 +225,15 @@ TEST(SettingsStore, NamesMatchByFixedUpperCase) {
         std::u16string inFile, asked;
         bool match;
     } cases[] = {
-        {u"window", u"WINDOW", true}, {u"Café", u"CAFÉ", true},    {u"ｎａｍｅ", u"ＮＡＭＥ", true},
-        {u"size", u"SIZE", true},     {u"sıze", u"SIZE", true},    {u"SİZE", u"size", false},  // Turkish dotted/dotless i
-        {u"ǆ", u"ǅ", true},           {u"straße", u"STRASSE", false}, {u"\xD801\xDC28", u"\xD801\xDC00", false},
+        {u"window", u"WINDOW", true},
+        {u"Café", u"CAFÉ", true},
+        {u"ｎａｍｅ", u"ＮＡＭＥ", true},
+        {u"size", u"SIZE", true},
+        {u"sıze", u"SIZE", true},
+        {u"SİZE", u"size", false},  // Turkish dotted/dotless i
+        {u"ǆ", u"ǅ", true},
+        {u"straße", u"STRASSE", false},
+        {u"\xD801\xDC28", u"\xD801\xDC00", false},
     };
     const std::string saved = std::setlocale(LC_CTYPE, nullptr);
     for (const char* locale : {"C", "C.UTF-8", "tr_TR.UTF-8"}) {
@@ -261,8 +268,8 @@ TEST(SettingsStore, FileWrittenFromNothing) {
     store.WriteInteger(u"Window", u"Width", 2147483647);
     store.UpdateFile();
 
-    const std::u16string lines[] = {u"[Font]", u"Name=" + Face, u"Size=9", u"",
-                                    u"[Window]", u"Top=201", u"Left=336", u"Height=-400", u"Width=2147483647", u""};
+    const std::u16string lines[] = {u"[Font]",   u"Name=" + Face, u"Size=9",           u"", u"[Window]", u"Top=201",
+                                    u"Left=336", u"Height=-400",  u"Width=2147483647", u""};
     std::u16string text;
     for (const auto& line : lines) text += line + u"\r\n";
     EXPECT_EQ(ReadBytes(dir.File()), Saved(text));
@@ -345,7 +352,9 @@ TEST(SettingsStore, LinksAreFollowedOnlyWhereOnlyTheUserCouldHaveMadeThem) {
         ::chmod(target.c_str(), c.targetMode);
         ::chmod(dir.File("data").c_str(), c.dataMode);
         ::chmod(dir.File("dots").c_str(), c.dotsMode);
-        const auto names = [&] { return std::pair(TempDir::NamesIn(dir.File("data")), TempDir::NamesIn(dir.File("dots"))); };
+        const auto names = [&] {
+            return std::pair(TempDir::NamesIn(dir.File("data")), TempDir::NamesIn(dir.File("dots")));
+        };
         auto expectedNames = names();
 
         SettingsStore store = SettingsStore::Load(path, SettingsEncoding::Detect);
@@ -369,8 +378,8 @@ TEST(SettingsStore, StaleTempFilesGoAndNothingElse) {
     TempDir dir;
     WriteBytes(dir.File(), Saved(u"[A]\r\nx=1\r\n"));
     const std::string stale[] = {StaleTemp(dir.File()), StaleTemp(dir.File())};
-    const char* keep[] = {"Varnopile.ini.backup", "Varnopile.ini.AbC12.tmp", "Varnopile.ini.AbC1234.tmp",
-                          "Varnopile.ini.AbC-12.tmp", "Varnopile.ini.AbC123.tm", "Other.ini.AbC123.tmp",
+    const char* keep[] = {"Varnopile.ini.backup",     "Varnopile.ini.AbC12.tmp",  "Varnopile.ini.AbC1234.tmp",
+                          "Varnopile.ini.AbC-12.tmp", "Varnopile.ini.AbC123.tm",  "Other.ini.AbC123.tmp",
                           "Varnopile.ini.Shared.tmp", "Varnopile.ini.Folder.tmp", "Varnopile.ini.Linked.tmp"};
     for (const char* name : keep) {
         WriteBytes(dir.File(name), "");
@@ -395,8 +404,8 @@ TEST(SettingsStore, MissingFileOrFolderLoadsEmpty) {
     TempDir dir;
     ASSERT_EQ(::mkdir(dir.File("folder.ini").c_str(), 0700), 0);
     WriteBytes(dir.File("plain"), "x");
-    for (const std::string& path : {dir.File(), dir.File("folder.ini"), dir.File("none/Varnopile.ini"),
-                                    dir.File("plain/Varnopile.ini")}) {
+    for (const std::string& path :
+         {dir.File(), dir.File("folder.ini"), dir.File("none/Varnopile.ini"), dir.File("plain/Varnopile.ini")}) {
         const SettingsStore store = SettingsStore::Load(path, SettingsEncoding::Detect);
         EXPECT_TRUE(store.Sections().empty()) << path;
         EXPECT_EQ(store.Path(), path);

@@ -18,8 +18,12 @@ namespace {
 // Units the tables treat specially, beside plain ones: sound marks and what they join, the
 // units that split in two, 2-, 3- and 4-byte UTF-8, NUL.
 const std::u16string Alphabet =
-    u"aZ \\~\t\0" u"ｶﾞﾟﾊｳﾜｦｱﾝ･ﾞﾟ" u"ガパヴヷヸヺヽヾゝゞあゔゕ漢\u3099\u309A" u"Ａｚ＼　\u2018\u201D"
-    u"\u00A2\u00A5\u00AC\u20A9\u2985\uFF5F\uFFA0\uFFDC\u3131\uFFE8\uFFEE\u2502\u25CB\uFFFD" u"\u00E9\u0416"s;
+    u"aZ \\~\t\0"
+    u"ｶﾞﾟﾊｳﾜｦｱﾝ･ﾞﾟ"
+    u"ガパヴヷヸヺヽヾゝゞあゔゕ漢\u3099\u309A"
+    u"Ａｚ＼　\u2018\u201D"
+    u"\u00A2\u00A5\u00AC\u20A9\u2985\uFF5F\uFFA0\uFFDC\u3131\uFFE8\uFFEE\u2502\u25CB\uFFFD"
+    u"\u00E9\u0416"s;
 
 std::u16string RandomText(std::mt19937& random, bool loneSurrogates) {
     std::u16string text;
@@ -29,9 +33,12 @@ std::u16string RandomText(std::mt19937& random, bool loneSurrogates) {
     std::uniform_int_distribution<std::size_t> pick(0, Alphabet.size() + 1);
     while (text.size() < length) {
         const std::size_t k = pick(random);
-        if (k < Alphabet.size()) text += Alphabet[k];
-        else if (k == Alphabet.size()) text += u"\U0001F600";
-        else text += loneSurrogates ? u'\xD83D' : u'x';
+        if (k < Alphabet.size())
+            text += Alphabet[k];
+        else if (k == Alphabet.size())
+            text += u"\U0001F600";
+        else
+            text += loneSurrogates ? u'\xD83D' : u'x';
     }
     return text;
 }
@@ -60,9 +67,11 @@ Streamed StreamInPieces(std::size_t variant, StreamForm form, const std::string&
     StreamConverter converter(variant, form, kernel);
     Streamed r;
     std::vector<char> out;
-    const std::size_t most = std::uniform_int_distribution<std::size_t>(1, std::bernoulli_distribution(0.3)(random) ? 400 : 40)(random);
+    const std::size_t most =
+        std::uniform_int_distribution<std::size_t>(1, std::bernoulli_distribution(0.3)(random) ? 400 : 40)(random);
     for (std::size_t at = 0; at < input.size();) {
-        const std::size_t size = std::min(std::uniform_int_distribution<std::size_t>(1, most)(random), input.size() - at);
+        const std::size_t size =
+            std::min(std::uniform_int_distribution<std::size_t>(1, most)(random), input.size() - at);
         out.resize(StreamConverter::OutputBound(size));
         // A buffer of its own, so that the sanitizers see any read past the piece.
         const std::vector<char> piece(input.begin() + static_cast<std::ptrdiff_t>(at),
@@ -83,8 +92,8 @@ TEST(StreamConvert, Utf8EqualsOneShotWhateverThePieces) {
     std::mt19937 random(12);
     // Bytes that break UTF-8 where they are put: a stray continuation, a lead cut short, an
     // encoded surrogate, an overlong, a whole block with no lead.
-    const std::string breaks[] = {"\x80", "\xE3\x82", "\xF0\x9F\x98", "\xED\xA0\x80", "\xC0\xAF", "\xFF",
-                                  std::string(130, '\x80')};
+    const std::string breaks[] = {"\x80",     "\xE3\x82", "\xF0\x9F\x98",          "\xED\xA0\x80",
+                                  "\xC0\xAF", "\xFF",     std::string(130, '\x80')};
     for (int round = 0; round < 3000; ++round) {
         const std::size_t variant = static_cast<std::size_t>(round) % VariantCount;
         const std::u16string text = RandomText(random, false);
@@ -126,9 +135,9 @@ TEST(StreamConvert, EveryLeadAndSecondByteJudgedAsTheDecoderDoes) {
                         input[at + 1] = static_cast<char>(second);
                         if (lead >= 0xE0) input[at + 2] = '\x80';
                         if (lead >= 0xF0) input[at + 3] = '\x80';
-                        StreamConverter converter = checkOnly ? StreamConverter(StreamForm::Utf8, kernel)
-                                                              : StreamConverter(IndexOf(Mapping::HalfWidth),
-                                                                                StreamForm::Utf8, kernel);
+                        StreamConverter converter =
+                            checkOnly ? StreamConverter(StreamForm::Utf8, kernel)
+                                      : StreamConverter(IndexOf(Mapping::HalfWidth), StreamForm::Utf8, kernel);
                         std::vector<char> out(StreamConverter::OutputBound(input.size()));
                         converter.Put(input, out.data());
                         converter.Finish(out.data());
@@ -160,7 +169,8 @@ TEST(StreamConvert, SoundMarksAtEveryPlace) {
                     std::size_t n = converter.Put(input, out.data());
                     n += converter.Finish(out.data() + n);
                     out.resize(n);
-                    ASSERT_EQ(out, Tormvale::Utf16ToUtf8(OneShot(variant, text))) << "at " << at << ", variant " << variant;
+                    ASSERT_EQ(out, Tormvale::Utf16ToUtf8(OneShot(variant, text)))
+                        << "at " << at << ", variant " << variant;
                 }
             }
         }

@@ -11,14 +11,16 @@
 #include <memory>
 #include <ostream>
 
+#include "tests/support/tempdir.h"
 #include "ui/errordisplay.h"
 #include "ui/fontdialogservice.h"
 #include "ui/mainform.h"
-#include "tests/support/tempdir.h"
 
 // Readable failure messages for Qt strings.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join(QStringLiteral(" | ")).toStdString() << ']'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+    *os << '[' << l.join(QStringLiteral(" | ")).toStdString() << ']';
+}
 
 namespace Testing {
 

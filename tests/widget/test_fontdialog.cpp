@@ -17,9 +17,9 @@
 #include "ui/qtfontdialogservice.h"
 
 using Ui::FontChoice;
+using Ui::FontDialog;
 using Ui::FontDialogPosition;
 using Ui::QtFontDialogService;
-using Ui::FontDialog;
 
 namespace {
 
@@ -205,7 +205,8 @@ TEST_F(FontDialogTest, SizeListOffersOnlySizesWithinTheLimits) {
     ASSERT_GT(sizes->count(), 0);
     EXPECT_EQ(sizes->item(0)->text(), QStringLiteral("8"));
     EXPECT_EQ(sizes->item(sizes->count() - 1)->text(), QStringLiteral("24"));
-    for (int i = 1; i < sizes->count(); ++i) EXPECT_LT(sizes->item(i - 1)->text().toInt(), sizes->item(i)->text().toInt());
+    for (int i = 1; i < sizes->count(); ++i)
+        EXPECT_LT(sizes->item(i - 1)->text().toInt(), sizes->item(i)->text().toInt());
 }
 
 TEST_F(FontDialogTest, EnterAcceptsAndEscapeCancelsFromTheFieldsAndLists) {

@@ -29,8 +29,9 @@ TEST(ListRowHeight, MeiryoExactlyIsTallerThanEveryOtherFace) {
         int size;
         int height;
     } cases[] = {{"メイリオ", 10, 24}, {"Meiryo UI", 10, 22}, {"メイリオ ", 10, 22}, {"", 10, 22},
-                 {"メイリオ", 7, 17}, {"X", 9, 20}, {"X", 5, 11}};
-    for (const auto& c : cases) EXPECT_EQ(Ui::ListRowHeight(QString::fromUtf8(c.face), c.size), c.height) << c.face << c.size;
+                 {"メイリオ", 7, 17},  {"X", 9, 20},          {"X", 5, 11}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Ui::ListRowHeight(QString::fromUtf8(c.face), c.size), c.height) << c.face << c.size;
 }
 
 TEST_F(FontCommand, ChosenFaceAndSizeGoToTheEditorOnlyTheFaceToTheLists) {

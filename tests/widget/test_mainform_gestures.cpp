@@ -35,8 +35,8 @@ TEST_F(ListGestures, OnlyTheProgramsRulesMoveASelection) {
     struct Case {
         const char* name;
         Act act;
-        int row;       // where both lists end
-        bool clicked;  // the click ran: the editor holds that row's variant, the edit is gone
+        int row;               // where both lists end
+        bool clicked;          // the click ran: the editor holds that row's variant, the edit is gone
         bool applied = false;  // the editor's text went to the clipboard
     };
     const auto click = [](bool label, int row, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers m = {}) {
@@ -64,12 +64,14 @@ TEST_F(ListGestures, OnlyTheProgramsRulesMoveASelection) {
          4, true},
         {"left click below the rows",
          [](Ui::TMainForm& f) {
-             QTest::mouseClick(f.ListBox->viewport(), Qt::LeftButton, {}, QPoint(20, f.ListBox->viewport()->height() - 3));
+             QTest::mouseClick(f.ListBox->viewport(), Qt::LeftButton, {},
+                               QPoint(20, f.ListBox->viewport()->height() - 3));
          },
          2, false},
         {"left click below the labels",
          [](Ui::TMainForm& f) {
-             QTest::mouseClick(f.ListBoxK->viewport(), Qt::LeftButton, {}, QPoint(20, f.ListBoxK->viewport()->height() - 3));
+             QTest::mouseClick(f.ListBoxK->viewport(), Qt::LeftButton, {},
+                               QPoint(20, f.ListBoxK->viewport()->height() - 3));
          },
          2, false},
         {"press on row 1, drag to row 4",
@@ -80,7 +82,11 @@ TEST_F(ListGestures, OnlyTheProgramsRulesMoveASelection) {
              QTest::mouseRelease(v, Qt::LeftButton, {}, RowCenter(f.ListBox, 4));
          },
          1, true},
-        {"double click on a label", [](Ui::TMainForm& f) { QTest::mouseDClick(f.ListBoxK->viewport(), Qt::LeftButton, {}, RowCenter(f.ListBoxK, 5)); }, 5, true, true},
+        {"double click on a label",
+         [](Ui::TMainForm& f) {
+             QTest::mouseDClick(f.ListBoxK->viewport(), Qt::LeftButton, {}, RowCenter(f.ListBoxK, 5));
+         },
+         5, true, true},
         {"Ctrl+Space in the result list", key(false, Qt::Key_Space, Qt::ControlModifier), 2, false},
         {"Ctrl+Space in the label list", key(true, Qt::Key_Space, Qt::ControlModifier), 2, false},
         {"Space in the result list", key(false, Qt::Key_Space), 2, false},
@@ -98,7 +104,8 @@ TEST_F(ListGestures, OnlyTheProgramsRulesMoveASelection) {
         {"an assistive tool selects a label",
          [](Ui::TMainForm& f) { Assist([](QAccessibleTableInterface* t) { t->selectRow(4); }, f.ListBoxK); }, 4, true},
         {"an assistive tool unselects the row",
-         [](Ui::TMainForm& f) { Assist([](QAccessibleTableInterface* t) { t->unselectRow(2); }, f.ListBox); }, 2, false},
+         [](Ui::TMainForm& f) { Assist([](QAccessibleTableInterface* t) { t->unselectRow(2); }, f.ListBox); }, 2,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

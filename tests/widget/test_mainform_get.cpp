@@ -64,8 +64,10 @@ TEST(GetCommand, WhatTheClipboardHoldsDecidesWhetherAnythingChanges) {
         {"only a picture", [](ScriptedClipboardBackend& c) { c.text.reset(); }, false},
         {"an empty text", [](ScriptedClipboardBackend& c) { c.text = u""; }, false},
         {"text but no Unicode data", [](ScriptedClipboardBackend& c) { c.text = u"x", c.noUnicodeData = true; }, false},
-        {"held by another program throughout", [](ScriptedClipboardBackend& c) { c.text = u"new", c.refuseOpens = 5; }, false},
-        {"held, then free on the last attempt", [](ScriptedClipboardBackend& c) { c.text = u"New", c.refuseOpens = 4; }, true},
+        {"held by another program throughout", [](ScriptedClipboardBackend& c) { c.text = u"new", c.refuseOpens = 5; },
+         false},
+        {"held, then free on the last attempt", [](ScriptedClipboardBackend& c) { c.text = u"New", c.refuseOpens = 4; },
+         true},
         {"spaces and line breaks only", [](ScriptedClipboardBackend& c) { c.text = u" \r\n\t \n"; }, true},
         {"a NUL first", [](ScriptedClipboardBackend& c) { c.text = std::u16string(u"\0abc", 4); }, false},
     };

@@ -42,9 +42,8 @@ TEST_F(LayoutFixture, DesignedSizeAndDocking) {
     // The one-row width of the bar is what its right-most button needs.
     const int oneRow = form->TBClose->geometry().right() + 1;
     ASSERT_LE(oneRow, 388);
-    const Case cases[] = {{{388, 368}, false}, {{600, 500}, false}, {{388, 600}, false},
-                          {{oneRow, 368}, false}, {{oneRow - 1, 368}, true}, {{120, 368}, true},
-                          {{388, 200}, false}};
+    const Case cases[] = {{{388, 368}, false},       {{600, 500}, false}, {{388, 600}, false}, {{oneRow, 368}, false},
+                          {{oneRow - 1, 368}, true}, {{120, 368}, true},  {{388, 200}, false}};
     for (const Case& c : cases) {
         form->resize(c.client);
         const int w = c.client.width();
@@ -56,7 +55,8 @@ TEST_F(LayoutFixture, DesignedSizeAndDocking) {
             EXPECT_EQ(bar % 27, 0);
             // Every button still lies inside the bar, none beyond the window's edge.
             for (QToolButton* b : {form->TBGet, form->TBApply, form->TBFont, form->TBClose}) {
-                EXPECT_TRUE(QRect(0, 0, w, bar).contains(b->geometry()) || b->width() > w) << b->objectName().toStdString();
+                EXPECT_TRUE(QRect(0, 0, w, bar).contains(b->geometry()) || b->width() > w)
+                    << b->objectName().toStdString();
                 EXPECT_EQ(b->height(), 27);
             }
         } else {
@@ -74,8 +74,8 @@ TEST_F(LayoutFixture, DesignedSizeAndDocking) {
 
 TEST_F(LayoutFixture, ToolButtonsInOrderWithSeparators) {
     form->resize(388, 368);
-    const QList<QWidget*> order = {form->TBGet, form->TBApply, form->ToolButton3, form->TBFont, form->ToolButton4,
-                                   form->TBClose};
+    const QList<QWidget*> order = {form->TBGet,  form->TBApply,     form->ToolButton3,
+                                   form->TBFont, form->ToolButton4, form->TBClose};
     int x = 0;
     for (QWidget* w : order) {
         EXPECT_EQ(w->x(), x) << w->objectName().toStdString();

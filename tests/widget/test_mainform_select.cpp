@@ -11,7 +11,9 @@ namespace {
 struct Selecting : ShownForm {
     void SetUp() override { Open(u"Mixed Text: ﾊﾟｿｺﾝ ひらがな カタカナ ＡＢＣ"); }
     QPoint RowCenter(Ui::TextList* list, int row) { return list->visualItemRect(list->item(row)).center(); }
-    void Click(Ui::TextList* list, int row) { QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCenter(list, row)); }
+    void Click(Ui::TextList* list, int row) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowCenter(list, row));
+    }
     std::u16string Variant(int r) { return form->Data()[static_cast<std::size_t>(r)]; }
     // What the clipboard was last given, without its terminating NUL.
     std::optional<std::u16string> Placed() {
@@ -108,15 +110,12 @@ TEST_F(Selecting, LabelListTypeAhead) {
         int expectedRow;
     };
     const Step steps[] = {
-        {"ひ", 500, true, 4},
-        {"小", 500, true, 1},
-        {"半角", 0, true, 3},      // each key starts anew: "角" alone matches no label, row stays
-        {"全", 60000, true, 2},
-        {"半", 60000, false, 2},   // "全半" matches nothing: no change
-        {"\b", 60000, false, 2},   // back to "全"
-        {"\b", 60000, false, 0},   // empty search text: row 0
-        {"カタ", 60000, true, 5},
-        {"か", 60000, true, 5},    // hiragana is not katakana in another case
+        {"ひ", 500, true, 4},     {"小", 500, true, 1},
+        {"半角", 0, true, 3},  // each key starts anew: "角" alone matches no label, row stays
+        {"全", 60000, true, 2},   {"半", 60000, false, 2},  // "全半" matches nothing: no change
+        {"\b", 60000, false, 2},                            // back to "全"
+        {"\b", 60000, false, 0},                            // empty search text: row 0
+        {"カタ", 60000, true, 5}, {"か", 60000, true, 5},   // hiragana is not katakana in another case
     };
     form->ListBoxK->setFocus();
     for (const Step& s : steps) {
@@ -124,8 +123,10 @@ TEST_F(Selecting, LabelListTypeAhead) {
         for (const QChar ch : s.keys) {
             form->ListBoxK->TypeAheadIntervalMs = (first && s.fresh) ? 0 : s.interval;
             first = false;
-            if (ch == u'\b') QTest::keyClick(form->ListBoxK, Qt::Key_Backspace);
-            else TypeText(form->ListBoxK, QString(ch));
+            if (ch == u'\b')
+                QTest::keyClick(form->ListBoxK, Qt::Key_Backspace);
+            else
+                TypeText(form->ListBoxK, QString(ch));
         }
         EXPECT_EQ(form->ListBoxK->SelectedRow(), s.expectedRow) << s.keys.toStdString();
         EXPECT_EQ(form->ListBox->SelectedRow(), s.expectedRow) << s.keys.toStdString();
@@ -168,9 +169,12 @@ TEST(Apply, PutsTheEditorsExactText) {
         form.Editor->setFocus();
         form.Editor->moveCursor(QTextCursor::End);
         for (const char* p = c.typed; *p; ++p) {
-            if (*p == '\n') QTest::keyClick(form.Editor, Qt::Key_Return);
-            else if (*p == '\t') QTest::keyClick(form.Editor, Qt::Key_Tab);
-            else QTest::keyClicks(form.Editor, QString(QChar(*p)));
+            if (*p == '\n')
+                QTest::keyClick(form.Editor, Qt::Key_Return);
+            else if (*p == '\t')
+                QTest::keyClick(form.Editor, Qt::Key_Tab);
+            else
+                QTest::keyClicks(form.Editor, QString(QChar(*p)));
         }
         form.TBApply->click();
         ASSERT_TRUE(h.clipboard.block);
@@ -195,9 +199,12 @@ TEST(Apply, FailuresAreShownAndChangeNothingInTheWindow) {
     };
     const Case cases[] = {
         {"held throughout", [](ScriptedClipboardBackend& c) { c.refuseOpens = 5; }, {}},
-        {"the system refuses the data", [](ScriptedClipboardBackend& c) { c.failSet = true; }, {"システム リソース不足です."}},
+        {"the system refuses the data",
+         [](ScriptedClipboardBackend& c) { c.failSet = true; },
+         {"システム リソース不足です."}},
         // The third open of the put is the fresh one after emptying; count the Get's opens too.
-        {"taken away mid-write", [](ScriptedClipboardBackend& c) { c.refuseOpenCalls = {c.Count("Open") + 3}; },
+        {"taken away mid-write",
+         [](ScriptedClipboardBackend& c) { c.refuseOpenCalls = {c.Count("Open") + 3}; },
          {"クリップボード Access is denied を開けません."}},
     };
     for (const Case& c : cases) {

@@ -32,16 +32,14 @@ std::string ReadBytes(const std::string& path) {
     return s.str();
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+void WriteBytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::u16string Num(int n) { return QString::number(n).toStdU16String(); }
 
 std::u16string TenLines(const QString& face, int size, const QRect& frame) {
     return u"[Font]\r\nName=" + face.toStdU16String() + u"\r\nSize=" + Num(size) + u"\r\n\r\n[Window]\r\nTop=" +
-           Num(frame.top()) + u"\r\nLeft=" + Num(frame.left()) + u"\r\nHeight=" + Num(frame.height()) +
-           u"\r\nWidth=" + Num(frame.width()) + u"\r\n\r\n";
+           Num(frame.top()) + u"\r\nLeft=" + Num(frame.left()) + u"\r\nHeight=" + Num(frame.height()) + u"\r\nWidth=" +
+           Num(frame.width()) + u"\r\n\r\n";
 }
 
 }  // namespace
@@ -64,7 +62,8 @@ TEST(Settings, FirstRunUsesTheMenuFontAndTheFirstCloseWritesTenLines) {
     const QRect frame = form.frameGeometry();
     EXPECT_EQ(frame.topLeft(), QPoint(336, 201));
     EXPECT_TRUE(form.close());
-    EXPECT_EQ(ReadBytes(h.SettingsPath()), Utf16File(TenLines(TestMenuFont().family(), TestMenuFont().pointSize(), frame)));
+    EXPECT_EQ(ReadBytes(h.SettingsPath()),
+              Utf16File(TenLines(TestMenuFont().family(), TestMenuFont().pointSize(), frame)));
     struct stat st {};
     ASSERT_EQ(::stat(h.SettingsPath().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);

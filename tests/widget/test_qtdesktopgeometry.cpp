@@ -36,10 +36,13 @@ TEST(QtDesktop, TaskbarStripFromGeometries) {
         {"top", screen, QRect(0, 40, 1920, 1040), true, {0, 0, 1920, 40}, Tormvale::ABE_TOP},
         {"left", screen, QRect(60, 0, 1860, 1080), true, {0, 0, 60, 1080}, Tormvale::ABE_LEFT},
         {"right", screen, QRect(0, 0, 1860, 1080), true, {1860, 0, 1920, 1080}, Tormvale::ABE_RIGHT},
-        {"top bar and wider dock: the dock", screen, QRect(70, 32, 1850, 1048), true, {0, 0, 70, 1080},
+        {"top bar and wider dock: the dock",
+         screen,
+         QRect(70, 32, 1850, 1048),
+         true,
+         {0, 0, 70, 1080},
          Tormvale::ABE_LEFT},
-        {"equal strips: the first edge", screen, QRect(40, 40, 1880, 1040), true, {0, 0, 40, 1080},
-         Tormvale::ABE_LEFT},
+        {"equal strips: the first edge", screen, QRect(40, 40, 1880, 1040), true, {0, 0, 40, 1080}, Tormvale::ABE_LEFT},
         {"none", screen, screen, false, {}, 0},
         {"available larger", screen, QRect(-10, -10, 1940, 1100), false, {}, 0},
     };
@@ -71,8 +74,13 @@ TEST(QtDesktop, PrimaryScreen) {
         int32_t x, y;
         bool on;
     } points[] = {
-        {0, 0, true}, {g.width() - 1, g.height() - 1, true}, {-1, 0, false}, {0, -1, false},
-        {g.width(), 0, false}, {0, g.height(), false}, {INT32_MAX, INT32_MAX, false},
+        {0, 0, true},
+        {g.width() - 1, g.height() - 1, true},
+        {-1, 0, false},
+        {0, -1, false},
+        {g.width(), 0, false},
+        {0, g.height(), false},
+        {INT32_MAX, INT32_MAX, false},
     };
     for (const auto& p : points) EXPECT_EQ(desktop.IsOnMonitor(p.x, p.y), p.on) << p.x << ", " << p.y;
 }

@@ -10,7 +10,7 @@ TEST(RowDelegate, RowsShowOnOneLineWithMarksForBreaksAndControls) {
         QString row;
         QString shown;
     } cases[] = {
-        {"a\r\nb", "a\u21B5b"},        // CR LF is one break, one mark
+        {"a\r\nb", "a\u21B5b"},  // CR LF is one break, one mark
         {"a\rb\nc", "a\u21B5b\u21B5c"},
         {"\r\n\r\n", "\u21B5\u21B5"},
         {"t\tt", "t\u2192t"},

@@ -106,7 +106,8 @@ TEST(Editor, RandomEditsThroughKeysMatchTheSameEditsOnTheString) {
         const std::u16string edited = editor.Text();
         while (editor.document()->isUndoAvailable()) QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
         ASSERT_EQ(editor.Text(), loaded);
-        while (editor.document()->isRedoAvailable()) QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        while (editor.document()->isRedoAvailable())
+            QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         ASSERT_EQ(editor.Text(), edited);
     }
 }

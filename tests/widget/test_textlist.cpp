@@ -28,7 +28,7 @@ TEST_F(TextListTest, FromNoSelectionEndPicksTheLastRowAndEveryOtherMoveTheFirst)
         Qt::Key key;
         int row;
     };
-    const Case cases[] = {{"End", Qt::Key_End, 19}, {"Home", Qt::Key_Home, 0},         {"Down", Qt::Key_Down, 0},
+    const Case cases[] = {{"End", Qt::Key_End, 19}, {"Home", Qt::Key_Home, 0},          {"Down", Qt::Key_Down, 0},
                           {"Up", Qt::Key_Up, 0},    {"Page Down", Qt::Key_PageDown, 0}, {"Page Up", Qt::Key_PageUp, 0}};
     for (const auto& [name, key, row] : cases) {
         SCOPED_TRACE(name);

@@ -27,8 +27,8 @@ xcb_atom_t Atom(const char* name) {
 }
 
 void Notify(const xcb_selection_request_event_t& q, xcb_atom_t property) {
-    const xcb_selection_notify_event_t n{
-        XCB_SELECTION_NOTIFY, 0, 0, q.time, q.requestor, q.selection, q.target, property};
+    const xcb_selection_notify_event_t n{XCB_SELECTION_NOTIFY, 0,           0,        q.time,
+                                         q.requestor,          q.selection, q.target, property};
     xcb_send_event(c, 0, q.requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&n));
 }
 
@@ -84,8 +84,7 @@ int main(int argc, char** argv) {
                 if (!done) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
                     const std::size_t n = std::min(piece, text.size() - sent);
-                    xcb_change_property(c, XCB_PROP_MODE_REPLACE, incrTo, incrProperty, utf8, 8, n,
-                                        text.data() + sent);
+                    xcb_change_property(c, XCB_PROP_MODE_REPLACE, incrTo, incrProperty, utf8, 8, n, text.data() + sent);
                     sent += n;
                     ++pieces;
                     if (n == 0) incrTo = XCB_NONE;  // the empty piece ends the transfer

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
+#include <QtGui/qguiapplication_platform.h>
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
@@ -10,7 +11,6 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QTest>
-#include <QtGui/qguiapplication_platform.h>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -87,8 +87,8 @@ void SyncQt() {
 xcb_window_t OwnFromQt(XConnection& x) {
     QApplication::clipboard()->setText(QStringLiteral("placeholder"));
     xcb_window_t ours = XCB_NONE;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::clipboard()->ownsClipboard() && (ours = x.Owner()); },
-                                DeadlineMs));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return QApplication::clipboard()->ownsClipboard() && (ours = x.Owner()); }, DeadlineMs));
     return ours;
 }
 
@@ -120,16 +120,16 @@ private:
 };
 
 QStringList Xclip(const QString& target) {
-    return {QStringLiteral("xclip"), QStringLiteral("-quiet"), QStringLiteral("-selection"),
-            QStringLiteral("clipboard"), QStringLiteral("-t"), target, QStringLiteral("-i")};
+    return {QStringLiteral("xclip"),     QStringLiteral("-quiet"), QStringLiteral("-selection"),
+            QStringLiteral("clipboard"), QStringLiteral("-t"),     target,
+            QStringLiteral("-i")};
 }
 
 // Runs xclip -o with the event loop turning, so that we can answer it.
 QByteArray ReadWithXclip(const QString& target) {
     QProcess p;
-    p.start(QStringLiteral("xclip"),
-            {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
-             target});
+    p.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                      QStringLiteral("-t"), target});
     EXPECT_TRUE(QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, DeadlineMs)) << "xclip -o hangs";
     return p.readAllStandardOutput();
 }
@@ -283,8 +283,8 @@ TEST(QtClipboardBackend, DISABLED_QtAloneWaitsOnSilentOwner) {
     const qint64 readMs = clock.elapsed();
     EXPECT_FALSE(hasText);
     EXPECT_TRUE(text.isEmpty());
-    std::printf("QClipboard with a silent owner: hasText %lld ms, text %lld ms\n",
-                static_cast<long long>(presenceMs), static_cast<long long>(readMs));
+    std::printf("QClipboard with a silent owner: hasText %lld ms, text %lld ms\n", static_cast<long long>(presenceMs),
+                static_cast<long long>(readMs));
 }
 
 int main(int argc, char** argv) {
