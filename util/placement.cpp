@@ -65,103 +65,122 @@ bool IsOffAllMonitors(int32_t left, int32_t top, int32_t width, int32_t height, 
     return true;
 }
 
-void PlaceWindow(WindowHandle& window, int32_t placement, const DesktopGeometry& desktop) {
+namespace {
+
+struct Area {
+    int64_t left, top, right, bottom;
+};
+struct Bounds {
+    int64_t left, top, width, height;
+};
+
+// The work area widened by the taskbar, so the taskbar's strip counts as part of the screen.
+bool ScreenArea(const DesktopGeometry& desktop, Area& a) {
     Rect area;
-    if (!desktop.WorkArea(area)) return;
-    // Widen by the taskbar, so the taskbar's strip counts as part of the screen.
-    int64_t waLeft = area.left, waTop = area.top, waRight = area.right, waBottom = area.bottom;
+    if (!desktop.WorkArea(area)) return false;
+    a = {area.left, area.top, area.right, area.bottom};
     Rect tb;
     switch (GetTaskbarEdge(tb, desktop)) {
         case 0:
-            waTop -= tb.bottom;
+            a.top -= tb.bottom;
             break;
         case 1:
-            waBottom += tb.bottom - tb.top;
+            a.bottom += tb.bottom - tb.top;
             break;
         case 2:
-            waLeft -= tb.right;
+            a.left -= tb.right;
             break;
         case 3:
-            waRight += tb.right - tb.left;
+            a.right += tb.right - tb.left;
             break;
         default:
             break;
     }
+    return true;
+}
 
-    int32_t L, T, W, H;
-    if (!GetWindowBounds(window, L, T, W, H)) return;
-
-    int64_t left = L, top = T, width = W, height = H;
+void Place(int32_t placement, const Area& a, Bounds& b) {
     switch (placement) {
         case FullHeight:
-            top = waTop;
-            height = waBottom - waTop;
+            b.top = a.top;
+            b.height = a.bottom - a.top;
             break;
         case FullWidth:
-            left = waLeft;
-            width = waRight - waLeft;
+            b.left = a.left;
+            b.width = a.right - a.left;
             break;
         case TopEdge:
-            top = waTop;
+            b.top = a.top;
             break;
         case BottomEdge:
-            top = waBottom - H;
+            b.top = a.bottom - b.height;
             break;
         case LeftEdge:
-            left = waLeft;
+            b.left = a.left;
             break;
         case RightEdge:
-            left = waRight - W;
+            b.left = a.right - b.width;
             break;
         case TopLeftCorner:
-            left = waLeft;
-            top = waTop;
+            b.left = a.left;
+            b.top = a.top;
             break;
         case TopRightCorner:
-            left = waRight - W;
-            top = waTop;
+            b.left = a.right - b.width;
+            b.top = a.top;
             break;
         case BottomLeftCorner:
-            left = waLeft;
-            top = waBottom - H;
+            b.left = a.left;
+            b.top = a.bottom - b.height;
             break;
         case BottomRightCorner:
-            left = waRight - W;
-            top = waBottom - H;
+            b.left = a.right - b.width;
+            b.top = a.bottom - b.height;
             break;
         // Centre and the halves measure from the screen's origin, not from the work area's corner.
         case Centre:
-            left = Half(waRight - W);
-            top = Half(waBottom - H);
+            b.left = Half(a.right - b.width);
+            b.top = Half(a.bottom - b.height);
             break;
         case TopHalf:
-            left = waLeft;
-            top = waTop;
-            width = waRight;
-            height = Half(waBottom);
+            b.left = a.left;
+            b.top = a.top;
+            b.width = a.right;
+            b.height = Half(a.bottom);
             break;
         case BottomHalf:
-            left = waLeft;
-            top = Half(waBottom);
-            width = waRight;
-            height = Half(waBottom);
+            b.left = a.left;
+            b.top = Half(a.bottom);
+            b.width = a.right;
+            b.height = Half(a.bottom);
             break;
         case LeftHalf:
-            left = waLeft;
-            top = waTop;
-            width = Half(waRight);
-            height = waBottom - waTop;
+            b.left = a.left;
+            b.top = a.top;
+            b.width = Half(a.right);
+            b.height = a.bottom - a.top;
             break;
         case RightHalf:
-            left = Half(waRight);
-            top = waTop;
-            width = Half(waRight);
-            height = waBottom - waTop;
+            b.left = Half(a.right);
+            b.top = a.top;
+            b.width = Half(a.right);
+            b.height = a.bottom - a.top;
             break;
         default:
             break;
     }
-    window.Move(Saturate(left), Saturate(top), Saturate(width), Saturate(height), true);
+}
+
+}  // namespace
+
+void PlaceWindow(WindowHandle& window, int32_t placement, const DesktopGeometry& desktop) {
+    Area area;
+    if (!ScreenArea(desktop, area)) return;
+    int32_t left, top, width, height;
+    if (!GetWindowBounds(window, left, top, width, height)) return;
+    Bounds b{left, top, width, height};
+    Place(placement, area, b);
+    window.Move(Saturate(b.left), Saturate(b.top), Saturate(b.width), Saturate(b.height), true);
 }
 
 void EnsureWindowVisible(WindowHandle& window, const DesktopGeometry& desktop) {
