@@ -29,7 +29,7 @@ std::uint32_t LocaleFlag(Mapping mapping) {
 
 std::u16string Shifted(const std::u16string& text, Mapping mapping) {
     std::u16string out(text.size(), u'\0');
-    ShiftLetters<char16_t>(text.data(), text.size(), out.data(), ShiftOf(mapping));
+    ShiftLetters(text.data(), text.size(), out.data(), ShiftOf(mapping));
     return out;
 }
 
