@@ -6,25 +6,18 @@
 #include <QCloseEvent>
 #include <QShortcut>
 #include <QStatusTipEvent>
-#include <cmath>
 
-#include "core/takeclipboardtext.h"
 #include "platform/systemfonts.h"
 #include "platform/windowframe.h"
 #include "ui/accessibility.h"
-#include "ui/listextent.h"
-#include "ui/listrowheight.h"
 #include "ui/messageboxerrordisplay.h"
 #include "ui/qtext.h"
-#include "ui/windowsettings.h"
-#include "util/clipboard.h"
-#include "util/errors.h"
-#include "util/placement.h"
-#include "util/settingsstore.h"
 
 namespace Ui {
 
 namespace {
+
+using Varnopile::MainFormRules;
 
 // The designed faces; full-width letters in the Japanese names are part of the names.
 const QString UIGothic = QStringLiteral("MS UI Gothic");
@@ -39,43 +32,30 @@ QFont DesignedFont(const QString& face, int points) {
     return font;
 }
 
+MainFormRules::Services RulesServices(const MainFormServices& s) {
+    return {s.clipboard, s.desktop, s.dataFolder, s.prepareDataFolder};
+}
+
+QString Hint(Varnopile::Part part) {
+    const std::u16string_view hint = MainFormRules::HintFor(part);
+    return QString::fromUtf16(hint.data(), static_cast<qsizetype>(hint.size()));
+}
+
 }  // namespace
 
-QString TMainForm::Label(int index) {
-    return ToQ(std::u16string(Varnopile::Variants[static_cast<std::size_t>(index)].label));
-}
-
-template <typename F>
-void TMainForm::Run(F&& handler) {
-    try {
-        handler();
-    } catch (const Tormvale::Exception& e) {
-        ShowError(e.Message());
-    } catch (const std::bad_alloc&) {
-        ShowError(u"システム リソース不足です");
-    } catch (const std::exception& e) {
-        ShowError(QString::fromUtf8(e.what()).toStdU16String());
-    }
-}
-
-void TMainForm::ShowError(const std::u16string& message) {
-    static MessageBoxErrorDisplay messageBox;
-    ErrorDisplay& display = services_.errorDisplay ? *services_.errorDisplay : messageBox;
-    display.Show(QApplication::activeWindow(), ToQ(Tormvale::ErrorDisplayText(message)));
-}
-
 template <typename Sender, typename Signal>
-void TMainForm::Wire(Sender* sender, Signal signal, void (TMainForm::*handler)()) {
-    connect(sender, signal, this, [this, handler] { Run([this, handler] { (this->*handler)(); }); });
+void TMainForm::Forward(Sender* sender, Signal signal, void (MainFormRules::*handler)()) {
+    connect(sender, signal, this, [this, handler] { (rules_.*handler)(); });
 }
 
 TMainForm::TMainForm(MainFormServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       services_(std::move(services)),
+      rules_(*this, RulesServices(services_)),
       bounds_(this, QSize(MinimumOuterWidth, MinimumOuterHeight)) {
     CreateParts();
-    Run([this] { FormCreate(); });
+    FormCreate();
 }
 
 void TMainForm::CreateParts() {
@@ -116,15 +96,12 @@ void TMainForm::CreateToolBar() {
     ToolBar->setObjectName(QStringLiteral("ToolBar"));
     ToolBar->setFont(DesignedFont(MeiryoUI, 11));
     ToolBar->setAccessibleName(QStringLiteral("ツールバー"));
-    TBGet = ToolBar->AddButton(QStringLiteral("TBGet"), QStringLiteral("取得(&G)"),
-                               QStringLiteral("クリップボードからデータを取得します。"));
-    TBApply = ToolBar->AddButton(QStringLiteral("TBApply"), QStringLiteral("更新(&A)"),
-                                 QStringLiteral("エディタのデータをクリップボードに送ります。"));
+    TBGet = ToolBar->AddButton(QStringLiteral("TBGet"), QStringLiteral("取得(&G)"), Hint(Part::TBGet));
+    TBApply = ToolBar->AddButton(QStringLiteral("TBApply"), QStringLiteral("更新(&A)"), Hint(Part::TBApply));
     ToolButton3 = ToolBar->AddSeparator(QStringLiteral("ToolButton3"));
-    TBFont = ToolBar->AddButton(QStringLiteral("TBFont"), QStringLiteral("フォント"),
-                                QStringLiteral("リスト、エディタのフォントを変更します。"));
+    TBFont = ToolBar->AddButton(QStringLiteral("TBFont"), QStringLiteral("フォント"), Hint(Part::TBFont));
     ToolButton4 = ToolBar->AddSeparator(QStringLiteral("ToolButton4"));
-    TBClose = ToolBar->AddButton(QStringLiteral("TBClose"), QStringLiteral("終了(&X)"), QStringLiteral("終了します。"));
+    TBClose = ToolBar->AddButton(QStringLiteral("TBClose"), QStringLiteral("終了(&X)"), Hint(Part::TBClose));
 }
 
 void TMainForm::CreateLists() {
@@ -142,22 +119,23 @@ void TMainForm::CreateLists() {
 }
 
 void TMainForm::WireParts() {
-    Wire(TBGet, &QToolButton::clicked, &TMainForm::TBGetClick);
-    Wire(TBApply, &QToolButton::clicked, &TMainForm::TBApplyClick);
-    Wire(TBFont, &QToolButton::clicked, &TMainForm::TBFontClick);
-    Wire(TBClose, &QToolButton::clicked, &TMainForm::TBCloseClick);
-    Wire(ListBox, &TextList::Click, &TMainForm::ListBoxClick);
-    Wire(ListBoxK, &TextList::Click, &TMainForm::ListBoxKClick);
-    Wire(ListBox, &TextList::DblClick, &TMainForm::ListBoxDblClick);
-    Wire(ListBoxK, &TextList::DblClick, &TMainForm::ListBoxDblClick);
+    Forward(TBGet, &QToolButton::clicked, &MainFormRules::TBGetClick);
+    Forward(TBApply, &QToolButton::clicked, &MainFormRules::TBApplyClick);
+    Forward(TBFont, &QToolButton::clicked, &MainFormRules::TBFontClick);
+    connect(TBClose, &QToolButton::clicked, this, &TMainForm::TBCloseClick);
+    Forward(ListBox, &TextList::Click, &MainFormRules::ListBoxClick);
+    Forward(ListBoxK, &TextList::Click, &MainFormRules::ListBoxKClick);
+    Forward(ListBox, &TextList::DblClick, &MainFormRules::ListBoxDblClick);
+    Forward(ListBoxK, &TextList::DblClick, &MainFormRules::ListBoxDblClick);
     ListBox->KeyPressHandler = [this](QChar key, bool* consumed) {
-        Run([&] { ListBoxKeyPress(key); });
-        *consumed = key.unicode() == 0;
+        char16_t k = key.unicode();
+        rules_.ListBoxKeyPress(k);
+        *consumed = k == 0;
     };
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
-    Wire(help, &QShortcut::activated, &TMainForm::HelpRequested);
+    Forward(help, &QShortcut::activated, &MainFormRules::Help);
 }
 
 void TMainForm::ArrangeParts() {
@@ -185,38 +163,10 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
     ArrangeParts();
 }
 
-void TMainForm::SetListFace(TextList* list, const QString& face) {
-    QFont font = list->font();
-    if (!face.isEmpty()) font.setFamily(face);
-    list->setFont(font);
-    const int h = ListRowHeight(list->font().family(), list->font().pointSize());
-    if (h >= 1 && h != list->ItemHeight()) list->SetItemHeight(h);
-}
-
 void TMainForm::FormCreate() {
-    const QFont menu = MenuFont();
-    QFont statusFont = StatusBar->font();
-    statusFont.setFamily(menu.family());
-    StatusBar->setFont(statusFont);
-    QFont barFont = ToolBar->font();
-    barFont.setFamily(menu.family());
-    ToolBar->setFont(barFont);
-    for (QToolButton* b : {TBGet, TBApply, TBFont, TBClose}) b->setFont(barFont);
-    ArrangeParts();
-
     // The designed place holds until the settings apply, and stays when they cannot be read.
     bounds_.Start(QPoint(DesignedLeft, DesignedTop), QSize(DesignedClientWidth, DesignedClientHeight));
-    ReadSettings(SettingsPath(), Editor, menu, bounds_);
-    if (services_.desktop) Tormvale::EnsureWindowVisible(bounds_, *services_.desktop);
-
-    SetListFace(ListBox, Editor->font().family());
-    SetListFace(ListBoxK, Editor->font().family());
-}
-
-QFont TMainForm::MenuFont() const { return services_.menuFont ? *services_.menuFont : Platform::MenuFont(); }
-
-std::string TMainForm::SettingsPath() const {
-    return services_.dataFolder.empty() ? std::string() : services_.dataFolder + Tormvale::SettingsFileName;
+    rules_.FormCreate();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -225,103 +175,22 @@ void TMainForm::showEvent(QShowEvent* event) {
         if (Platform::ClipboardNeedsFocus())
             getOnActivation_ = true;
         else
-            Run([this] { FormShow(); });
+            FormShow();
         ListBox->setFocus(Qt::OtherFocusReason);
     }
     QWidget::showEvent(event);
 }
 
-void TMainForm::FormShow() { TBGetClick(); }
-
-void TMainForm::TBGetClick() {
-    if (!services_.clipboard) return;
-    const Varnopile::TakenText taken = Varnopile::TakeClipboardText(*services_.clipboard);
-    // The test is on the text as read: one that trims to nothing still refills the lists.
-    if (!taken.taken || taken.text.empty()) return;
-    MData = Varnopile::BuildConversionSet(taken.text);
-    ListBoxK->clear();
-    for (int i = 0; i < static_cast<int>(Varnopile::VariantCount); ++i) ListBoxK->AddRow(Label(i));
-    ListBox->clear();
-    for (const std::u16string& variant : MData) ListBox->AddRow(ToQ(variant));
-    ListExtent extent(ListBox);
-    Tormvale::FitHorizontalExtent(extent);
-    ListBox->SelectRow(0);
-    ListBoxK->SelectRow(0);
-    const int r = ListBox->SelectedRow();
-    if (r >= 0) Editor->SetText(MData[static_cast<std::size_t>(r)]);
-}
-
-void TMainForm::TBApplyClick() {
-    if (!services_.clipboard) return;
-    Tormvale::PutClipboardText(*services_.clipboard, Editor->Text());
-}
-
-void TMainForm::TBFontClick() {
-    FontDialogService* dialog = services_.fontDialog;
-    if (!dialog) return;
-    fontChoice_.face = Editor->font().family();
-    fontChoice_.pointSize = Platform::PointSizeOf(Editor->font());
-    fontChoice_.color = Editor->palette().color(QPalette::Text);
-    FontChoice chosen = fontChoice_;
-    if (!dialog->Execute(this, chosen, 8, 24)) return;
-    fontChoice_ = chosen;
-    SetListFace(ListBox, chosen.face);
-    ListBox->viewport()->update();
-    SetListFace(ListBoxK, chosen.face);
-    ListBoxK->viewport()->update();
-    QFont font = Editor->font();
-    if (!chosen.face.isEmpty()) font.setFamily(chosen.face);
-    if (chosen.pointSize > 0) font.setPointSize(chosen.pointSize);
-    Editor->setFont(font);
-    Editor->viewport()->update();
-}
+void TMainForm::FormShow() { rules_.FormShow(); }
 
 void TMainForm::TBCloseClick() { close(); }
 
-void TMainForm::ListBoxClick() {
-    const int r = ListBox->SelectedRow();
-    ListBoxK->SelectRow(r);
-    // A click can come while the result list has no row selected; MData is never read outside.
-    if (r >= 0 && r < static_cast<int>(MData.size())) Editor->SetText(MData[static_cast<std::size_t>(r)]);
-}
-
-void TMainForm::ListBoxKClick() {
-    const int r = ListBoxK->SelectedRow();
-    ListBox->SelectRow(r < ListBox->count() ? r : -1);
-    ListBoxClick();
-}
-
-void TMainForm::ListBoxDblClick() { TBApplyClick(); }
-
-void TMainForm::ListBoxKeyPress(QChar& key) {
-    if (key.unicode() == 13) ListBoxDblClick();
-    key = QChar(0);
-}
-
 void TMainForm::ApplicationEventsHint(const QString& hint) { StatusBar->SetHint(hint); }
 
-void TMainForm::HelpRequested() { throw Tormvale::Exception(u"状況依存型ヘルプがインストールされていません"); }
-
-bool TMainForm::CommitData() {
-    bool saved = false;
-    Run([&] { saved = FormCloseQuery(); });
-    return saved;
-}
-
-bool TMainForm::FormCloseQuery() {
-    // The folder may have been removed while we ran; start-up would have made it.
-    if (services_.prepareDataFolder) services_.prepareDataFolder();
-    WriteSettings(SettingsPath(), Editor->font(), bounds_);
-    return true;
-}
+bool TMainForm::CommitData() { return rules_.FormCloseQuery(); }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    bool canClose = true;
-    Run([&] {
-        canClose = false;
-        canClose = FormCloseQuery();
-    });
-    if (canClose)
+    if (rules_.FormCloseQuery())
         event->accept();
     else
         event->ignore();
@@ -349,12 +218,126 @@ bool TMainForm::event(QEvent* event) {
         connect(
             QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             [this] {
-                if (ListBox->count() == 0) Run([this] { FormShow(); });
+                if (ListBox->count() == 0) FormShow();
             },
             Qt::SingleShotConnection);
-        Run([this] { FormShow(); });
+        FormShow();
     }
     return QWidget::event(event);
+}
+
+// What the rules ask of the window.
+
+QWidget* TMainForm::Widget(Part part) const {
+    switch (part) {
+        case Part::GroupBox1:
+            return GroupBox1;
+        case Part::ToolBar:
+            return ToolBar;
+        case Part::TBGet:
+            return TBGet;
+        case Part::TBApply:
+            return TBApply;
+        case Part::ToolButton3:
+            return ToolButton3;
+        case Part::TBFont:
+            return TBFont;
+        case Part::ToolButton4:
+            return ToolButton4;
+        case Part::TBClose:
+            return TBClose;
+        case Part::ListBox:
+            return ListBox;
+        case Part::ListBoxK:
+            return ListBoxK;
+        case Part::Editor:
+            return Editor;
+        case Part::StatusBar:
+            return StatusBar;
+        case Part::MainForm:
+            break;
+    }
+    return const_cast<TMainForm*>(this);
+}
+
+void TMainForm::ClearRows(Part list) { List(list)->clear(); }
+
+bool TMainForm::AddRow(Part list, const std::u16string& text) {
+    // A Qt list takes every row it is given.
+    List(list)->AddRow(ToQ(text));
+    return true;
+}
+
+int TMainForm::RowCount(Part list) const { return List(list)->count(); }
+
+std::u16string TMainForm::RowText(Part list, int row) const { return List(list)->item(row)->text().toStdU16String(); }
+
+void TMainForm::SelectRow(Part list, int row) { List(list)->SelectRow(row); }
+
+int TMainForm::SelectedRow(Part list) const { return List(list)->SelectedRow(); }
+
+long long TMainForm::MeasureRow(const std::u16string& text) const { return ListBox->MeasureText(text); }
+
+void TMainForm::SetHorizontalExtent(Part list, int extent) { List(list)->SetHorizontalExtent(extent); }
+
+int TMainForm::ItemHeight(Part list) const { return List(list)->ItemHeight(); }
+
+void TMainForm::SetItemHeight(Part list, int height) { List(list)->SetItemHeight(height); }
+
+std::u16string TMainForm::EditorText() const { return Editor->Text(); }
+
+void TMainForm::SetEditorText(const std::u16string& text) { Editor->SetText(text); }
+
+std::u16string TMainForm::Face(Part part) const { return Widget(part)->font().family().toStdU16String(); }
+
+int TMainForm::PointSize(Part part) const { return Platform::PointSizeOf(Widget(part)->font()); }
+
+void TMainForm::SetFace(Part part, const std::u16string& face) {
+    QWidget* w = Widget(part);
+    QFont font = w->font();
+    font.setFamily(ToQ(face));
+    w->setFont(font);
+    if (part == Part::ToolBar) {
+        // The buttons show their captions in the bar's font, and the bar's height follows it.
+        for (QToolButton* b : {TBGet, TBApply, TBFont, TBClose}) b->setFont(font);
+        ArrangeParts();
+    }
+}
+
+void TMainForm::SetPointSize(Part part, int points) {
+    QWidget* w = Widget(part);
+    QFont font = w->font();
+    font.setPointSize(points);
+    w->setFont(font);
+}
+
+void TMainForm::Repaint(Part part) {
+    QWidget* w = Widget(part);
+    if (auto* view = qobject_cast<QAbstractScrollArea*>(w)) w = view->viewport();
+    w->update();
+}
+
+Varnopile::FontSpec TMainForm::MenuFont() const {
+    const QFont menu = services_.menuFont ? *services_.menuFont : Platform::MenuFont();
+    return {menu.family().toStdU16String(), Platform::PointSizeOf(menu)};
+}
+
+bool TMainForm::ChooseFont(Varnopile::FontSpec& font, int minSize, int maxSize) {
+    if (!services_.fontDialog) return false;
+    fontChoice_.face = ToQ(font.face);
+    fontChoice_.pointSize = font.pointSize;
+    fontChoice_.color = Editor->palette().color(QPalette::Text);
+    FontChoice chosen = fontChoice_;
+    if (!services_.fontDialog->Execute(this, chosen, minSize, maxSize)) return false;
+    fontChoice_ = chosen;
+    font = {chosen.face.toStdU16String(), chosen.pointSize};
+    return true;
+}
+
+void TMainForm::ShowError(const std::u16string& text) {
+    static MessageBoxErrorDisplay messageBox;
+    ErrorDisplay& display = services_.errorDisplay ? *services_.errorDisplay : messageBox;
+    display.Show(QApplication::activeWindow(), ToQ(text));
 }
 
 }  // namespace Ui

@@ -11,6 +11,8 @@
 #include <string>
 
 #include "core/conversionset.h"
+#include "core/mainformrules.h"
+#include "core/mainformview.h"
 #include "ui/flattoolbar.h"
 #include "ui/fontdialogservice.h"
 #include "ui/hintbar.h"
@@ -39,7 +41,9 @@ struct MainFormServices {
     std::function<bool()> prepareDataFolder;
 };
 
-class TMainForm : public QWidget {
+// The Qt face of the window: it creates the parts, draws them, and forwards what the user does to
+// the rules, which decide everything else.
+class TMainForm : public QWidget, private Varnopile::MainFormView {
     Q_OBJECT
 public:
     static constexpr int DesignedClientWidth = 388;
@@ -49,14 +53,10 @@ public:
     static constexpr int GroupBoxHeight = 180;
     static constexpr int StatusBarHeight = 19;
     static constexpr int LabelListWidth = 150;
-    static constexpr int HelpContext = 33;
     static constexpr int MinimumOuterWidth = 136;
     static constexpr int MinimumOuterHeight = 39;
 
     explicit TMainForm(MainFormServices services, QWidget* parent = nullptr);
-
-    // The label list's rows.
-    static QString Label(int index);
 
     // The parts, in their declared order.
     QGroupBox* GroupBox1;
@@ -72,7 +72,7 @@ public:
     TextEditor* Editor;
     QToolButton* TBFont;
 
-    const Varnopile::ConversionSet& Data() const { return MData; }
+    const Varnopile::ConversionSet& Data() const { return rules_.Data(); }
 
     // The session asks at log-off whether the program may end: the settings are written as at a
     // close; false when that failed (the failure has been shown).
@@ -85,40 +85,50 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // The handlers; each runs through Run, so a failure is shown and the program goes on.
+    using Part = Varnopile::Part;
+
+    // The handlers with more to them than the rules: the outer bounds, and when the clipboard is ours.
     void FormCreate();
     void FormShow();
-    bool FormCloseQuery();
-    void TBGetClick();
-    void TBApplyClick();
-    void TBFontClick();
     void TBCloseClick();
-    void ListBoxClick();
-    void ListBoxKClick();
-    void ListBoxDblClick();
-    void ListBoxKeyPress(QChar& key);
     void ApplicationEventsHint(const QString& hint);
-    void HelpRequested();
-
-    // Runs a handler; a failure that escapes it goes to the error display.
-    template <typename F>
-    void Run(F&& handler);
-    void ShowError(const std::u16string& message);
-    // Each user event of a part runs its handler.
+    // Each user event of a part runs its handler in the rules.
     template <typename Sender, typename Signal>
-    void Wire(Sender* sender, Signal signal, void (TMainForm::*handler)());
+    void Forward(Sender* sender, Signal signal, void (Varnopile::MainFormRules::*handler)());
 
     void CreateParts();
     void CreateToolBar();
     void CreateLists();
     void WireParts();
     void ArrangeParts();
-    void SetListFace(TextList* list, const QString& face);
-    QFont MenuFont() const;
-    std::string SettingsPath() const;
+    QWidget* Widget(Part part) const;
+    TextList* List(Part list) const { return list == Part::ListBoxK ? ListBoxK : ListBox; }
+
+    // MainFormView.
+    void ClearRows(Part list) override;
+    bool AddRow(Part list, const std::u16string& text) override;
+    int RowCount(Part list) const override;
+    std::u16string RowText(Part list, int row) const override;
+    void SelectRow(Part list, int row) override;
+    int SelectedRow(Part list) const override;
+    long long MeasureRow(const std::u16string& text) const override;
+    void SetHorizontalExtent(Part list, int extent) override;
+    int ItemHeight(Part list) const override;
+    void SetItemHeight(Part list, int height) override;
+    std::u16string EditorText() const override;
+    void SetEditorText(const std::u16string& text) override;
+    std::u16string Face(Part part) const override;
+    int PointSize(Part part) const override;
+    void SetFace(Part part, const std::u16string& face) override;
+    void SetPointSize(Part part, int points) override;
+    void Repaint(Part part) override;
+    Varnopile::FontSpec MenuFont() const override;
+    bool ChooseFont(Varnopile::FontSpec& font, int minSize, int maxSize) override;
+    Tormvale::WindowHandle& Window() override { return bounds_; }
+    void ShowError(const std::u16string& text) override;
 
     MainFormServices services_;
-    Varnopile::ConversionSet MData;
+    Varnopile::MainFormRules rules_;
     bool shown_ = false;
     // Style and the like carry over from one opening of the font dialog to the next.
     FontChoice fontChoice_;

@@ -61,7 +61,6 @@ TextEditor::TextEditor(QWidget* parent) : QPlainTextEdit(parent) {
 int TextEditor::TypedBreak() const { return crlf_ ? CrLf : Lf; }
 
 void TextEditor::SetText(const std::u16string& text) {
-    if (Text() == text) return;
     loaded_ = text;
     edited_ = false;
     crlf_ = text.find(u"\r\n") != std::u16string::npos;

@@ -13,8 +13,7 @@ class TextEditor : public QPlainTextEdit {
 public:
     explicit TextEditor(QWidget* parent = nullptr);
 
-    // Replaces the whole text, but only when it differs: an equal text keeps caret, selection,
-    // scroll position and undo history.
+    // Replaces the whole text: caret, scroll position and undo history start afresh.
     void SetText(const std::u16string& text);
     std::u16string Text() const;
 

@@ -1,15 +1,31 @@
 #include "ui/textlist.h"
 
+#include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <algorithm>
 
+#include "ui/advancecache.h"
 #include "ui/rowdelegate.h"
-#include "util/errors.h"
 
 namespace Ui {
+
+namespace {
+
+// One cache for the life of the program: the measuring font never changes, and a Get measures
+// up to 100 000 units.
+AdvanceCache& MeasuringAdvances() {
+    static AdvanceCache cache = [] {
+        QFont font(QApplication::font().family());
+        font.setPointSize(8);
+        return AdvanceCache(font);
+    }();
+    return cache;
+}
+
+}  // namespace
 
 TextList::TextList(QWidget* parent) : QListWidget(parent), delegate_(new RowDelegate(this)) {
     setItemDelegate(delegate_);
@@ -43,9 +59,10 @@ TextList::~TextList() {
     disconnect(selectionModel(), nullptr, this, nullptr);
 }
 
-void TextList::AddRow(const QString& text) {
-    if (MaxRows && count() >= *MaxRows) throw Tormvale::ListInsertError(u"行を挿入できません");
-    addItem(text);
+void TextList::AddRow(const QString& text) { addItem(text); }
+
+long long TextList::MeasureText(const std::u16string& text) const {
+    return MeasuringAdvances().Width(QString::fromStdU16String(text));
 }
 
 void TextList::SetHorizontalExtent(int extent) {

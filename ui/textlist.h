@@ -11,7 +11,7 @@
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <functional>
-#include <optional>
+#include <string>
 
 namespace Ui {
 
@@ -23,9 +23,11 @@ public:
     explicit TextList(QWidget* parent = nullptr);
     ~TextList() override;
 
-    // Appends a row; a list that has reached MaxRows refuses it with ListInsertError.
     void AddRow(const QString& text);
-    std::optional<int> MaxRows;
+
+    // Width in pixels of a text as a plain list box measures it: per-unit advances of the default
+    // family at 8 points, whatever font the list shows its rows in.
+    long long MeasureText(const std::u16string& text) const;
 
     // The width over which the rows can be scrolled sideways, in pixels; 0 for none.
     void SetHorizontalExtent(int extent);

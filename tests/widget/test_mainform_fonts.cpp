@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/widget/formfixture.h"
-#include "ui/listrowheight.h"
 
 using namespace Testing;
 
@@ -21,18 +20,6 @@ struct FontCommand : ShownForm {
 };
 
 }  // namespace
-
-TEST(ListRowHeight, MeiryoExactlyIsTallerThanEveryOtherFace) {
-    // 2.4 times the size for "メイリオ" written exactly so, 2.2 for anything else, rounded.
-    const struct {
-        const char* face;
-        int size;
-        int height;
-    } cases[] = {{"メイリオ", 10, 24}, {"Meiryo UI", 10, 22}, {"メイリオ ", 10, 22}, {"", 10, 22},
-                 {"メイリオ", 7, 17},  {"X", 9, 20},          {"X", 5, 11}};
-    for (const auto& c : cases)
-        EXPECT_EQ(Ui::ListRowHeight(QString::fromUtf8(c.face), c.size), c.height) << c.face << c.size;
-}
 
 TEST_F(FontCommand, ChosenFaceAndSizeGoToTheEditorOnlyTheFaceToTheLists) {
     ClickRow(form->ListBoxK, 3);

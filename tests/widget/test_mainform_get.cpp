@@ -54,61 +54,6 @@ TEST(GetCommand, ShowingTheWindowFillsBothListsFromTheClipboard) {
     EXPECT_TRUE(h.errors.shown.isEmpty());
 }
 
-TEST(GetCommand, WhatTheClipboardHoldsDecidesWhetherAnythingChanges) {
-    struct Case {
-        const char* name;
-        void (*arrange)(ScriptedClipboardBackend&);
-        bool refills;
-    };
-    const Case cases[] = {
-        {"only a picture", [](ScriptedClipboardBackend& c) { c.text.reset(); }, false},
-        {"an empty text", [](ScriptedClipboardBackend& c) { c.text = u""; }, false},
-        {"text but no Unicode data", [](ScriptedClipboardBackend& c) { c.text = u"x", c.noUnicodeData = true; }, false},
-        {"held by another program throughout", [](ScriptedClipboardBackend& c) { c.text = u"new", c.refuseOpens = 5; },
-         false},
-        {"held, then free on the last attempt", [](ScriptedClipboardBackend& c) { c.text = u"New", c.refuseOpens = 4; },
-         true},
-        {"spaces and line breaks only", [](ScriptedClipboardBackend& c) { c.text = u" \r\n\t \n"; }, true},
-        {"a NUL first", [](ScriptedClipboardBackend& c) { c.text = std::u16string(u"\0abc", 4); }, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        FormHarness h;
-        h.clipboard.text = u"Old Text";
-        Ui::TMainForm& form = h.Make();
-        ASSERT_TRUE(ShowAndActivate(form));
-        // The user picks row 4 and edits.
-        ClickRow(form.ListBoxK, 4);
-        form.Editor->setFocus();
-        QTest::keyClicks(form.Editor, "!");
-        const auto rowsBefore = Rows(form.ListBox);
-        const std::u16string editBefore = form.Editor->Text();
-        const int extentBefore = form.ListBox->HorizontalExtent();
-
-        h.clipboard.calls.clear();
-        c.arrange(h.clipboard);
-        const std::u16string taken = h.clipboard.text && !h.clipboard.noUnicodeData ? *h.clipboard.text : u"";
-        form.TBGet->click();
-
-        if (c.refills) {
-            EXPECT_EQ(Rows(form.ListBox), Variants(taken));
-            EXPECT_EQ(form.ListBox->SelectedRow(), 0);
-            EXPECT_EQ(form.ListBoxK->SelectedRow(), 0);
-            EXPECT_EQ(form.Editor->Text(), Rows(form.ListBox)[0]);
-            EXPECT_EQ(form.ListBox->HorizontalExtent(), 2 * Widest(Rows(form.ListBox)));
-        } else {
-            EXPECT_EQ(Rows(form.ListBox), rowsBefore);
-            EXPECT_EQ(form.ListBox->SelectedRow(), 4);
-            EXPECT_EQ(form.ListBoxK->SelectedRow(), 4);
-            EXPECT_EQ(form.Editor->Text(), editBefore);
-            EXPECT_EQ(form.ListBox->HorizontalExtent(), extentBefore);
-        }
-        EXPECT_EQ(Rows(form.ListBoxK), Labels());
-        EXPECT_TRUE(h.errors.shown.isEmpty());
-        EXPECT_FALSE(h.clipboard.held);
-    }
-}
-
 TEST(GetCommand, WhitespaceOnlyGivesSixEmptyRowsAndNoExtent) {
     FormHarness h;
     h.clipboard.text = u"\t \r\n ";
@@ -152,29 +97,4 @@ TEST(GetCommand, LongTextScrollsTheResultListSideways) {
     // Scrolled to the far end, the window still paints.
     form.ListBox->horizontalScrollBar()->setValue(form.ListBox->horizontalScrollBar()->maximum());
     EXPECT_FALSE(form.grab().isNull());
-}
-
-TEST(GetCommand, AListThatRefusesARowStopsTheCommandThere) {
-    FormHarness h;
-    h.clipboard.text = u"first";
-    Ui::TMainForm& form = h.Make();
-    ASSERT_TRUE(ShowAndActivate(form));
-    form.Editor->setFocus();
-    QTest::keyClicks(form.Editor, "?");
-    const std::u16string edited = form.Editor->Text();
-    const int extent = form.ListBox->HorizontalExtent();
-    form.ListBox->MaxRows = 3;
-    h.clipboard.text = u"Second Text";
-    form.TBGet->click();
-    EXPECT_EQ(h.errors.shown, QStringList({"行を挿入できません."}));
-    // The set is new, the rows only as far as the list took them; the rest is untouched.
-    const auto set = Varnopile::BuildConversionSet(u"Second Text");
-    EXPECT_TRUE(std::equal(set.begin(), set.end(), form.Data().begin()));
-    EXPECT_EQ(Rows(form.ListBox), std::vector<std::u16string>(set.begin(), set.begin() + 3));
-    EXPECT_EQ(form.ListBox->HorizontalExtent(), extent);
-    EXPECT_EQ(form.ListBox->SelectedRow(), -1);
-    EXPECT_EQ(form.Editor->Text(), edited);
-    // A click on a label the result list lacks reads nothing outside the set.
-    ClickRow(form.ListBoxK, static_cast<int>(Varnopile::VariantCount) - 1);
-    EXPECT_EQ(form.Editor->Text(), edited);
 }
