@@ -166,9 +166,14 @@ void TMainForm::ApplyFonts() {
 }
 
 void TMainForm::ApplyFont(Part part) {
-    SendMessageW(PartHandle(part), WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(part).Handle(dpi_)), FALSE);
+    HFONT font = FontOf(part).Handle(dpi_);
+    if (part != Part::ToolBar) {
+        SendMessageW(PartHandle(part), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        return;
+    }
     // Buttons as wide as their captions: a new face or size lays the bar out again.
-    if (part == Part::ToolBar && StatusBar) ArrangeParts();
+    ToolBar->SetFont(font);
+    if (StatusBar) ArrangeParts();
 }
 
 HWND TMainForm::PartHandle(Part part) const {
@@ -422,6 +427,14 @@ LRESULT CALLBACK TMainForm::GroupBoxProc(HWND window, UINT message, WPARAM wPara
         case WM_COMMAND:
         case WM_CTLCOLORLISTBOX:
             return SendMessageW(reinterpret_cast<TMainForm*>(form)->window_, message, wParam, lParam);
+        case WM_ERASEBKGND: {
+            // A group frame draws only its lines, and the window clips its children: the frame's
+            // face is painted here, or a moved frame would show what stood there before.
+            RECT r{};
+            GetClientRect(window, &r);
+            FillRect(reinterpret_cast<HDC>(wParam), &r, GetSysColorBrush(COLOR_BTNFACE));
+            return TRUE;
+        }
         case WM_NCDESTROY:
             RemoveWindowSubclass(window, &TMainForm::GroupBoxProc, 0);
             break;
