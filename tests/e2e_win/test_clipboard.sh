@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Varnopile.exe under Wine with xclip as the other program: the window opens on the X clipboard's
-# text, Down and Alt+A put each of its six variants on the clipboard, and a second copy ends at once
-# with exit code 0 and no second window.
+# text, Down and Alt+A put each of its six variants on the clipboard, Tab reaches the editor and is
+# text there, and a second copy ends at once with exit code 0 and no second window.
 VARNOPILE_EXE=$1
 . "$(dirname "$0")/lib.sh"
 start_xvfb
@@ -28,6 +28,12 @@ for row in 0 1 2 3 4 5; do
   wait_until 10 clipboard_is "$E2E_TMP/expected" ||
     fail "row $row: clipboard holds '$(cat "$E2E_TMP/clipboard.now")', not '${expected[$row]}'"
 done
+
+# Tab goes from the result list to the label list and on to the editor, where it is text.
+key Tab Tab x Tab
+key alt+a
+printf 'x\t%s' "${expected[5]}" >"$E2E_TMP/expected"
+wait_until 10 clipboard_is "$E2E_TMP/expected" || fail "after Tab Tab x Tab: '$(cat "$E2E_TMP/clipboard.now")'"
 
 # A second copy: no window, no message, exit code 0, the first one untouched.
 timeout 60 wine "$VARNOPILE_EXE" >"$E2E_TMP/second.out" 2>&1
