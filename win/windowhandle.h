@@ -1,5 +1,7 @@
 #pragma once
-// A window's outer bounds for the placement rules, through the system's own calls.
+// A window's outer bounds for the placement rules and the settings, through the system's own calls.
+// A minimised window reports the bounds it has when restored, which is what the settings keep; the
+// placement check runs before the window is first shown, when it cannot be minimised.
 #include <windows.h>
 
 #include "util/placement.h"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Varnopile.exe's settings file under Wine: Alt+X writes it (exact bytes), the next start stands at
-# the saved bounds, bounds off every monitor come back to the centre of the screen, and the font
+# the saved bounds, a window closed while minimised keeps the bounds it had, bounds off every monitor come back to the centre of the screen, and the font
 # dialog opens from its tool button and leaves nothing changed when cancelled.
 VARNOPILE_EXE=$1
 . "$(dirname "$0")/lib.sh"
@@ -29,6 +29,16 @@ read -r x y w h < <(client_geometry "$WIN")
   fail "client at $x,$y ${w}x$h for outer bounds 100,80 500x400"
 close_exe "saved bounds"
 cmp -s "$E2E_TMP/seeded.ini" "$INI" || fail "saved bounds not kept: $(od -c "$INI" | head -20)"
+
+# --- Closed while minimised: the bounds it has when restored, not the minimised position. ---
+frame_left=$((x - 100)) frame_top=$((y - 80))
+start_exe
+xdotool windowmove --sync "$WIN" $((300 + frame_left)) $((200 + frame_top))
+xdotool windowminimize --sync "$WIN"
+python3 "$(dirname "$0")/wm_delete.py" "$WIN"
+wait_exit "$VP_PID" 20 || fail "the minimised window did not close"
+got="$(ini_value Left),$(ini_value Top) $(ini_value Width)x$(ini_value Height)"
+[ "$got" = "300,200 500x400" ] || fail "closed while minimised, written as $got"
 
 # --- Off every monitor: a 400 x 300 window goes to the centre of 1920 x 1080. ---
 ini_bytes "$INI" 'ＭＳ Ｐゴシック' 12 5000 5000 300 400
