@@ -8,8 +8,10 @@ INI=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Tormvale/Varnopile/Varno
 
 # A wineserver of this prefix that outlived an earlier run would keep the display it started on.
 wineserver -k >/dev/null 2>&1
+wineserver -w >/dev/null 2>&1
 win_cleanup() {
   wineserver -k >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1
   e2e_cleanup
 }
 trap win_cleanup EXIT
