@@ -4,7 +4,7 @@
 
 namespace Varnopile {
 
-ConversionSet BuildConversionSet(const std::u16string& text) {
+ConversionSet BuildConversionSet(const std::u16string& text, MapSource source) {
     // The cut counts units, so it can split a surrogate pair; it comes before the trim.
     std::u16string_view s(text);
     s = s.substr(0, SourceLimit);
@@ -15,11 +15,11 @@ ConversionSet BuildConversionSet(const std::u16string& text) {
     // Most texts need neither cut nor trim: convert them in place rather than copy 32 KiB.
     const bool whole = begin == 0 && end == text.size();
     const std::u16string trimmed = whole ? std::u16string() : std::u16string(s.substr(begin, end - begin));
-    const std::u16string& source = whole ? text : trimmed;
+    const std::u16string& from = whole ? text : trimmed;
 
     // Each variant comes from the trimmed source.
     ConversionSet set;
-    for (std::size_t i = 0; i < VariantCount; ++i) set[i] = Map(Variants[i].mapping, source);
+    for (std::size_t i = 0; i < VariantCount; ++i) set[i] = Map(Variants[i].mapping, from, source);
     return set;
 }
 

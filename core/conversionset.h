@@ -16,6 +16,6 @@ inline constexpr std::size_t SourceLimit = 16384;
 
 // Cuts the text to SourceLimit units, trims units 0x0000-0x0020 from both ends and converts the rest.
 // Never fails; a variant whose mapping fails is empty.
-ConversionSet BuildConversionSet(const std::u16string& text);
+ConversionSet BuildConversionSet(const std::u16string& text, MapSource source = MapSource::System);
 
 }  // namespace Varnopile

@@ -29,7 +29,7 @@ TakenText TakeClipboardText(Tormvale::ClipboardBackend& backend) {
         {
             SystemClose close(backend);
             if (backend.Open(backend.ApplicationWindow())) {
-                if (clipboard.HasFormat(Tormvale::CF_TEXT)) {
+                if (clipboard.HasFormat(Tormvale::CfText)) {
                     result.text = clipboard.AsText();
                     result.taken = true;
                 } else {

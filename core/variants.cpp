@@ -13,13 +13,13 @@ namespace {
 std::uint32_t LocaleFlag(Mapping mapping) {
     switch (mapping) {
         case Mapping::HalfWidth:
-            return Tormvale::LCMAP_HALFWIDTH;
+            return Tormvale::LcmapHalfWidth;
         case Mapping::FullWidth:
-            return Tormvale::LCMAP_FULLWIDTH;
+            return Tormvale::LcmapFullWidth;
         case Mapping::Katakana:
-            return Tormvale::LCMAP_KATAKANA;
+            return Tormvale::LcmapKatakana;
         case Mapping::Hiragana:
-            return Tormvale::LCMAP_HIRAGANA;
+            return Tormvale::LcmapHiragana;
         case Mapping::LowerCase:
         case Mapping::UpperCase:
             break;
@@ -38,8 +38,9 @@ std::u16string Shifted(const std::u16string& text, Mapping mapping) {
 std::u16string MapLowerCase(const std::u16string& text) { return Shifted(text, Mapping::LowerCase); }
 std::u16string MapUpperCase(const std::u16string& text) { return Shifted(text, Mapping::UpperCase); }
 
-std::u16string Map(Mapping mapping, const std::u16string& text) {
+std::u16string Map(Mapping mapping, const std::u16string& text, MapSource source) {
     if (IsCaseMapping(mapping)) return Shifted(text, mapping);
+    if (source == MapSource::Tables) return Tormvale::MapWithTables(LocaleFlag(mapping), text);
     return Tormvale::MapWith(LocaleFlag(mapping), text);
 }
 

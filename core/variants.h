@@ -33,12 +33,16 @@ constexpr std::size_t IndexOf(Mapping mapping) {
     return i;
 }
 
+// Whose locale mappings: the system's (the window's: the platform's on Windows), or our tables on
+// every system (the converter's, so that its output does not depend on the system).
+enum class MapSource { System, Tables };
+
 // The window's mapping of a clipboard text: a locale mapping ends the text at its first NUL, and
 // gives the empty text when its result does not fit the mapping buffer.
-std::u16string Map(Mapping mapping, const std::u16string& text);
+std::u16string Map(Mapping mapping, const std::u16string& text, MapSource source = MapSource::System);
 
-// Every one of the n units mapped, a NUL as any other, into dest, which has room for 2n units.
-// Returns the units written.
+// Every one of the n units mapped, a NUL as any other, into dest, which has room for 2n units,
+// through our tables on every system. Returns the units written.
 std::size_t MapUnits(Mapping mapping, const char16_t* src, std::size_t n, char16_t* dest);
 
 // ASCII letters only; every other unit, full-width and accented letters included, is kept.

@@ -55,9 +55,9 @@ void CheckMapping(std::uint32_t flag, const std::u16string& text, const std::u16
     const int count = static_cast<int>(text.size()) + 1;
     const int needed = Tormvale::LCMapStringW(0x0411, flag, text.c_str(), count, nullptr, 0);
     FUZZ_CHECK(needed >= 1);
-    if (flag == Tormvale::LCMAP_KATAKANA || flag == Tormvale::LCMAP_HIRAGANA) FUZZ_CHECK(needed == count);
-    if (flag == Tormvale::LCMAP_FULLWIDTH) FUZZ_CHECK(needed <= count);
-    if (flag == Tormvale::LCMAP_HALFWIDTH) FUZZ_CHECK(needed >= count && needed <= 2 * count);
+    if (flag == Tormvale::LcmapKatakana || flag == Tormvale::LcmapHiragana) FUZZ_CHECK(needed == count);
+    if (flag == Tormvale::LcmapFullWidth) FUZZ_CHECK(needed <= count);
+    if (flag == Tormvale::LcmapHalfWidth) FUZZ_CHECK(needed >= count && needed <= 2 * count);
 
     const std::unique_ptr<char16_t[]> exact(new char16_t[static_cast<std::size_t>(needed)]);
     FUZZ_CHECK(Tormvale::LCMapStringW(0x0411, flag, text.c_str(), count, exact.get(), needed) == needed);
@@ -92,16 +92,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t beforeNul = std::min(source.find(u'\0'), source.size());
     FUZZ_CHECK(of(Mapping::Katakana).size() == beforeNul && of(Mapping::Hiragana).size() == beforeNul);
 
-    CheckMapping(Tormvale::LCMAP_HALFWIDTH, source, of(Mapping::HalfWidth));
-    CheckMapping(Tormvale::LCMAP_FULLWIDTH, source, of(Mapping::FullWidth));
-    CheckMapping(Tormvale::LCMAP_KATAKANA, source, of(Mapping::Katakana));
-    CheckMapping(Tormvale::LCMAP_HIRAGANA, source, of(Mapping::Hiragana));
+    CheckMapping(Tormvale::LcmapHalfWidth, source, of(Mapping::HalfWidth));
+    CheckMapping(Tormvale::LcmapFullWidth, source, of(Mapping::FullWidth));
+    CheckMapping(Tormvale::LcmapKatakana, source, of(Mapping::Katakana));
+    CheckMapping(Tormvale::LcmapHiragana, source, of(Mapping::Hiragana));
     // The mappings on their own, on the whole text too: past the capacity they give empty.
     if (text != source) {
-        CheckMapping(Tormvale::LCMAP_HALFWIDTH, text, Tormvale::MapHalfWidth(text));
-        CheckMapping(Tormvale::LCMAP_FULLWIDTH, text, Tormvale::MapFullWidth(text));
-        CheckMapping(Tormvale::LCMAP_KATAKANA, text, Tormvale::MapKatakana(text));
-        CheckMapping(Tormvale::LCMAP_HIRAGANA, text, Tormvale::MapHiragana(text));
+        CheckMapping(Tormvale::LcmapHalfWidth, text, Tormvale::MapHalfWidth(text));
+        CheckMapping(Tormvale::LcmapFullWidth, text, Tormvale::MapFullWidth(text));
+        CheckMapping(Tormvale::LcmapKatakana, text, Tormvale::MapKatakana(text));
+        CheckMapping(Tormvale::LcmapHiragana, text, Tormvale::MapHiragana(text));
     }
     return 0;
 }

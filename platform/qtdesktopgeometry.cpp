@@ -43,10 +43,10 @@ bool TaskbarStrip(const QRect& screen, const QRect& available, Tormvale::Rect& r
     };
     // In ABE order, so equal strips resolve to the first.
     const Strip strips[] = {
-        {aLeft - sLeft, Tormvale::ABE_LEFT, {sLeft, sTop, aLeft, sBottom}},
-        {aTop - sTop, Tormvale::ABE_TOP, {sLeft, sTop, sRight, aTop}},
-        {sRight - aRight, Tormvale::ABE_RIGHT, {aRight, sTop, sRight, sBottom}},
-        {sBottom - aBottom, Tormvale::ABE_BOTTOM, {sLeft, aBottom, sRight, sBottom}},
+        {aLeft - sLeft, Tormvale::AbeLeft, {sLeft, sTop, aLeft, sBottom}},
+        {aTop - sTop, Tormvale::AbeTop, {sLeft, sTop, sRight, aTop}},
+        {sRight - aRight, Tormvale::AbeRight, {aRight, sTop, sRight, sBottom}},
+        {sBottom - aBottom, Tormvale::AbeBottom, {sLeft, aBottom, sRight, sBottom}},
     };
     const Strip* best = std::max_element(std::begin(strips), std::end(strips),
                                          [](const Strip& a, const Strip& b) { return a.size < b.size; });

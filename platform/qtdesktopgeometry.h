@@ -9,7 +9,7 @@
 namespace Platform {
 
 // The widest strip that the available geometry leaves out of the screen, as a taskbar rectangle
-// and raw ABE_* edge; false when the two are equal or no side is left out.
+// and raw edge (Abe*); false when the two are equal or no side is left out.
 bool TaskbarStrip(const QRect& screen, const QRect& available, Tormvale::Rect& rect, uint32_t& edge);
 
 class QtDesktopGeometry : public Tormvale::DesktopGeometry {

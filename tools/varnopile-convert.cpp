@@ -1,12 +1,7 @@
 // varnopile-convert: the conversion set of the Get command, for scripts and pipes.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +15,7 @@
 
 #include "core/conversionset.h"
 #include "core/streamconverter.h"
+#include "tools/convertio.h"
 #include "util/text.h"
 #include "util/writeall.h"
 
@@ -116,7 +112,7 @@ std::optional<Failure> ParseArguments(int argc, char** argv, Options& options) {
 struct ReaderGone {};
 
 std::optional<Failure> WriteOut(std::string_view bytes) {
-    const int err = Tormvale::WriteAll(STDOUT_FILENO, bytes);
+    const int err = Tormvale::WriteAll(Convert::StandardOutput, bytes);
     if (err == 0) return std::nullopt;
     if (err == EPIPE) throw ReaderGone{};
     return Failure{1, std::string(Program) + ": cannot write the output: " + std::strerror(err) + "\n"};
@@ -125,7 +121,7 @@ std::optional<Failure> WriteOut(std::string_view bytes) {
 // Reads into buffer; 0 at the end of the input.
 std::size_t ReadSome(int fd, char* buffer, std::size_t size, const std::string& name, std::optional<Failure>& failure) {
     for (;;) {
-        const ssize_t got = read(fd, buffer, size);
+        const std::ptrdiff_t got = Convert::Read(fd, buffer, size);
         if (got >= 0) return static_cast<std::size_t>(got);
         if (errno != EINTR) {
             failure = Failure{1, std::string(Program) + ": " + name + ": " + std::strerror(errno) + "\n"};
@@ -146,11 +142,10 @@ public:
     static constexpr std::size_t Size = 256 * 1024;
 
     Pieces(int fd, const std::string& name) : fd_(fd), name_(name) {
-        struct stat file;
         // Copying a file out of the page cache takes a fifth of the time the conversion does, so
         // a second thread reads the next piece while this one converts. Only a regular file:
         // a read of it always returns soon, so the thread can always be joined.
-        if (fstat(fd, &file) == 0 && S_ISREG(file.st_mode)) reader_ = std::thread([this] { ReadAhead(); });
+        if (Convert::IsRegularFile(fd)) reader_ = std::thread([this] { ReadAhead(); });
     }
     ~Pieces() {
         if (!reader_.joinable()) return;
@@ -334,16 +329,15 @@ int Run(const Options& options) {
     }
 
     const std::string name = options.file ? *options.file : "standard input";
-    int fd = STDIN_FILENO;
+    int fd = Convert::StandardInput;
     if (options.file) {
-        fd = open(options.file->c_str(), O_RDONLY | O_CLOEXEC);
+        fd = Convert::OpenForReading(*options.file);
         if (fd < 0) return Fail({1, std::string(Program) + ": " + name + ": " + std::strerror(errno) + "\n"});
-        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
     struct Closer {
         int fd;
         ~Closer() {
-            if (fd != STDIN_FILENO) close(fd);
+            if (fd != Convert::StandardInput) Convert::Close(fd);
         }
     } closer{fd};
 
@@ -354,7 +348,7 @@ int Run(const Options& options) {
 
     std::u16string text;
     if (auto failure = ReadSource(fd, name, options.utf16, text)) return Fail(*failure);
-    const Varnopile::ConversionSet set = Varnopile::BuildConversionSet(text);
+    const Varnopile::ConversionSet set = Varnopile::BuildConversionSet(text, Varnopile::MapSource::Tables);
     std::string out;
     if (options.variant) {
         const std::u16string& variant = set[*options.variant];
@@ -377,9 +371,7 @@ int Run(const Options& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    // A closed pipe shows up as EPIPE from write, handled where the output is written.
-    std::signal(SIGPIPE, SIG_IGN);
+int Convert::Main(int argc, char** argv) {
     Options options;
     if (auto failure = ParseArguments(argc, argv, options)) return Fail(*failure);
     try {

@@ -78,9 +78,9 @@ void TClipboard::Clear() {
 bool TClipboard::HasFormat(ClipboardFormat format) {
     // The system converts among its text formats, so asking for any of them is asking for text.
     switch (format) {
-        case CF_TEXT:
-        case CF_OEMTEXT:
-        case CF_UNICODETEXT:
+        case CfText:
+        case CfOemText:
+        case CfUnicodeText:
             return backend_.IsTextAvailable();
         default:
             return false;

@@ -13,9 +13,10 @@ namespace Tormvale {
 using WindowId = std::uintptr_t;
 using ClipboardFormat = std::uint16_t;
 
-inline constexpr ClipboardFormat CF_TEXT = 1;
-inline constexpr ClipboardFormat CF_OEMTEXT = 7;
-inline constexpr ClipboardFormat CF_UNICODETEXT = 13;
+// The platform's CF_* format numbers, named so that windows.h can be included beside.
+inline constexpr ClipboardFormat CfText = 1;
+inline constexpr ClipboardFormat CfOemText = 7;
+inline constexpr ClipboardFormat CfUnicodeText = 13;
 
 // Opens per operation, and the pause after each attempt that did not succeed.
 inline constexpr int ClipboardAttempts = 5;

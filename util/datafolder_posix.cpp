@@ -81,7 +81,7 @@ bool IsDirectory(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool OnlyUserCanChange(const std::string& path, uid_t user, bool followLinks) {
+bool OnlyUserCanChange(const std::string& path, UserId user, bool followLinks) {
     struct stat st {};
     const int r = followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
     return r == 0 && !S_ISLNK(st.st_mode) && st.st_uid == user && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
@@ -90,17 +90,17 @@ bool OnlyUserCanChange(const std::string& path, uid_t user, bool followLinks) {
 std::string GetSpecialFolderPath(std::uint8_t index) {
     if (index >= SpecialFolderIds.size()) return {};
     switch (SpecialFolderIds[index]) {
-        case CSIDL_PERSONAL:
+        case CsidlPersonal:
             return UserDir("XDG_DOCUMENTS_DIR", "Documents");
-        case CSIDL_APPDATA:
+        case CsidlAppData:
             return BaseFolder("XDG_CONFIG_HOME", "/.config");
-        case CSIDL_LOCAL_APPDATA:
+        case CsidlLocalAppData:
             return BaseFolder("XDG_DATA_HOME", "/.local/share");
-        case CSIDL_COMMON_APPDATA:
+        case CsidlCommonAppData:
             return FirstOfList("XDG_CONFIG_DIRS", "/etc/xdg");
-        case CSIDL_MYPICTURES:
+        case CsidlMyPictures:
             return UserDir("XDG_PICTURES_DIR", "Pictures");
-        case CSIDL_COMMON_DOCUMENTS:
+        case CsidlCommonDocuments:
             return FirstOfList("XDG_DATA_DIRS", "/usr/local/share");
     }
     return {};

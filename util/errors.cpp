@@ -1,7 +1,5 @@
 #include "util/errors.h"
 
-#include <cstring>
-
 #include "util/text.h"
 
 namespace Tormvale {
@@ -16,13 +14,6 @@ std::u16string ErrorDisplayText(const std::u16string& message) {
 std::u16string TrimSystemText(std::u16string text) {
     while (!text.empty() && (text.back() < 33 || text.back() == u'.')) text.pop_back();
     return text;
-}
-
-std::u16string SystemErrorText(int errnum) {
-    char buf[256];
-    // GNU strerror_r may return a static string instead of filling buf.
-    const char* s = strerror_r(errnum, buf, sizeof buf);
-    return TrimSystemText(Utf8ToUtf16Lossy(s));
 }
 
 }  // namespace Tormvale

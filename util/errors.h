@@ -50,7 +50,8 @@ public:
 // The text the error box shows: a "." is appended when the last unit's code lies above U+002E.
 std::u16string ErrorDisplayText(const std::u16string& message);
 
-// The system's text for an errno value, with trailing units below 33 and trailing full stops removed.
+// The system's text for an error number (GetLastError's on Windows, errno's elsewhere), with
+// trailing units below 33 and trailing full stops removed.
 std::u16string SystemErrorText(int errnum);
 
 // Trailing units below 33 and trailing "." removed, in any mix.

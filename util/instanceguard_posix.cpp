@@ -15,13 +15,13 @@ namespace Tormvale {
 namespace {
 
 // A shared temp folder is only used when it is ours alone: a real directory we own, mode 0700.
-bool PrivateFolder(const std::string& path, uid_t user) {
+bool PrivateFolder(const std::string& path, UserId user) {
     ::mkdir(path.c_str(), 0700);
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == user && (st.st_mode & 077) == 0;
 }
 
-std::string RuntimeFolder(uid_t user) {
+std::string RuntimeFolder(UserId user) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime && runtime[0] == '/' && IsDirectory(runtime) && OnlyUserCanChange(runtime, user, false)) return runtime;
     const char* tmp = std::getenv("TMPDIR");
@@ -32,7 +32,7 @@ std::string RuntimeFolder(uid_t user) {
 
 }  // namespace
 
-std::string GuardFilePath(const std::string& guardName, uid_t user) {
+std::string GuardFilePath(const std::string& guardName, UserId user) {
     const std::string folder = RuntimeFolder(user);
     if (folder.empty()) return {};
     std::string file = guardName;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -129,13 +128,13 @@ int MapHalf(const char16_t* src, int n, char16_t* dest, int cap) {
 
 int MapInto(std::uint32_t flags, const char16_t* src, int n, char16_t* dest, int cap) {
     switch (flags) {
-        case LCMAP_KATAKANA:
+        case LcmapKatakana:
             return MapOneToOne(KatakanaPages, src, n, dest, cap);
-        case LCMAP_HIRAGANA:
+        case LcmapHiragana:
             return MapOneToOne(HiraganaPages, src, n, dest, cap);
-        case LCMAP_FULLWIDTH:
+        case LcmapFullWidth:
             return n <= cap ? MapFull<false>(src, n, dest, cap) : MapFull<true>(src, n, dest, cap);
-        case LCMAP_HALFWIDTH:
+        case LcmapHalfWidth:
             return MapHalf(src, n, dest, cap);
         default:
             return 0;
@@ -149,34 +148,10 @@ bool Overlap(const char16_t* a, int an, const char16_t* b, int bn) {
 
 }  // namespace
 
-std::uint32_t GetUserDefaultLCID() {
-    const char* name = nullptr;
-    for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        name = std::getenv(var);
-        if (name && *name) break;
-    }
-    if (!name || !*name || std::strcmp(name, "C") == 0 || std::strncmp(name, "C.", 2) == 0 ||
-        std::strcmp(name, "POSIX") == 0)
-        return 0x007F;  // invariant locale
-    struct Known {
-        const char* prefix;
-        std::uint32_t lcid;
-    };
-    // Longest prefixes first.
-    static constexpr Known known[] = {
-        {"zh_TW", 0x0404}, {"zh_HK", 0x0C04}, {"en_GB", 0x0809}, {"ja", 0x0411}, {"ko", 0x0412},
-        {"zh", 0x0804},    {"en", 0x0409},    {"de", 0x0407},    {"fr", 0x040C}, {"es", 0x0C0A},
-        {"it", 0x0410},    {"ru", 0x0419},    {"pt", 0x0416},    {"nl", 0x0413},
-    };
-    for (const Known& k : known)
-        if (std::strncmp(name, k.prefix, std::strlen(k.prefix)) == 0) return k.lcid;
-    return 0x0400;  // the user's default, unnamed
-}
-
 int LCMapStringW(std::uint32_t /*locale*/, std::uint32_t flags, const char16_t* src, int srcCount, char16_t* dest,
                  int destCapacity) {
     if (!src || srcCount == 0 || srcCount < -1 || destCapacity < 0) return 0;
-    if (flags != LCMAP_HALFWIDTH && flags != LCMAP_FULLWIDTH && flags != LCMAP_KATAKANA && flags != LCMAP_HIRAGANA)
+    if (flags != LcmapHalfWidth && flags != LcmapFullWidth && flags != LcmapKatakana && flags != LcmapHiragana)
         return 0;
     if (srcCount == -1) {
         std::size_t len = std::char_traits<char16_t>::length(src);

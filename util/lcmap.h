@@ -1,17 +1,19 @@
 #pragma once
-// Our stand-in for the platform's locale string mapping: the same contract, the four width and
-// kana flags, driven by generated tables (widthtables.h).
+// Our own locale string mapping: the platform's contract, the four width and kana flags, driven
+// by generated tables (widthtables.h). The same on every system; on Windows the window maps
+// through the system's instead (mappings.h).
 #include <cstdint>
 
 namespace Tormvale {
 
-inline constexpr std::uint32_t LCMAP_HIRAGANA = 0x00100000;
-inline constexpr std::uint32_t LCMAP_KATAKANA = 0x00200000;
-inline constexpr std::uint32_t LCMAP_HALFWIDTH = 0x00400000;
-inline constexpr std::uint32_t LCMAP_FULLWIDTH = 0x00800000;
+// The platform's LCMAP_* flag values, named so that windows.h can be included beside.
+inline constexpr std::uint32_t LcmapHiragana = 0x00100000;
+inline constexpr std::uint32_t LcmapKatakana = 0x00200000;
+inline constexpr std::uint32_t LcmapHalfWidth = 0x00400000;
+inline constexpr std::uint32_t LcmapFullWidth = 0x00800000;
 
-// The user's locale as a locale identifier, read from the environment on every call
-// (LC_ALL, LC_CTYPE, LANG). The mappings do not depend on it.
+// The user's locale as a locale identifier: the system's on Windows; elsewhere read from the
+// environment on every call (LC_ALL, LC_CTYPE, LANG). Our mappings do not depend on it.
 std::uint32_t GetUserDefaultLCID();
 
 // Maps srcCount units of src (-1: up to and including its NUL) under exactly one of the four

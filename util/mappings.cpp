@@ -28,18 +28,20 @@ std::size_t FirstNul(const char16_t* s, std::size_t count) {
     return i;
 }
 
-}  // namespace
+using MapFunction = int (*)(std::uint32_t flag, const char16_t* src, int srcCount, char16_t* dest, int destCapacity);
 
-std::u16string MapWith(std::uint32_t flag, const std::u16string& text) {
-    const std::uint32_t locale = GetUserDefaultLCID();
+int TableMapString(std::uint32_t flag, const char16_t* src, int srcCount, char16_t* dest, int destCapacity) {
+    return LCMapStringW(GetUserDefaultLCID(), flag, src, srcCount, dest, destCapacity);
+}
+
+std::u16string MapThrough(MapFunction map, std::uint32_t flag, const std::u16string& text) {
     // On the stack: its pages stay mapped from call to call, where a 64 KiB heap block can go
     // back to the system when freed and fault in again on the next call.
     char16_t buffer[MappingBufferSize];
     std::memset(buffer, 0, sizeof buffer);
     if (text.size() >= static_cast<std::size_t>(std::numeric_limits<int>::max())) return {};
     // The count covers the terminator, so a successful call ends its output with a NUL.
-    const int written =
-        LCMapStringW(locale, flag, text.c_str(), static_cast<int>(text.size()) + 1, buffer, MappingBufferSize);
+    const int written = map(flag, text.c_str(), static_cast<int>(text.size()) + 1, buffer, MappingBufferSize);
     if (written == 0) {
         // A failed call may have written part of its output.
         std::memset(buffer, 0, sizeof buffer);
@@ -49,9 +51,19 @@ std::u16string MapWith(std::uint32_t flag, const std::u16string& text) {
     return std::u16string(buffer, FirstNul(buffer, static_cast<std::size_t>(written)));
 }
 
-std::u16string MapHalfWidth(const std::u16string& text) { return MapWith(LCMAP_HALFWIDTH, text); }
-std::u16string MapFullWidth(const std::u16string& text) { return MapWith(LCMAP_FULLWIDTH, text); }
-std::u16string MapKatakana(const std::u16string& text) { return MapWith(LCMAP_KATAKANA, text); }
-std::u16string MapHiragana(const std::u16string& text) { return MapWith(LCMAP_HIRAGANA, text); }
+}  // namespace
+
+std::u16string MapWith(std::uint32_t flag, const std::u16string& text) {
+    return MapThrough(SystemMapString, flag, text);
+}
+
+std::u16string MapWithTables(std::uint32_t flag, const std::u16string& text) {
+    return MapThrough(TableMapString, flag, text);
+}
+
+std::u16string MapHalfWidth(const std::u16string& text) { return MapWith(LcmapHalfWidth, text); }
+std::u16string MapFullWidth(const std::u16string& text) { return MapWith(LcmapFullWidth, text); }
+std::u16string MapKatakana(const std::u16string& text) { return MapWith(LcmapKatakana, text); }
+std::u16string MapHiragana(const std::u16string& text) { return MapWith(LcmapHiragana, text); }
 
 }  // namespace Tormvale

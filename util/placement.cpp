@@ -40,13 +40,13 @@ int32_t GetTaskbarEdge(Rect& rect, const DesktopGeometry& desktop) {
     }
     rect = r;
     switch (edge) {
-        case ABE_LEFT:
+        case AbeLeft:
             return 2;
-        case ABE_TOP:
+        case AbeTop:
             return 0;
-        case ABE_RIGHT:
+        case AbeRight:
             return 3;
-        case ABE_BOTTOM:
+        case AbeBottom:
             return 1;
         default:
             return -1;

@@ -14,11 +14,12 @@ struct Rect {
     int64_t bottom = 0;
 };
 
-// Raw taskbar edge values, as the taskbar position reports them.
-inline constexpr uint32_t ABE_LEFT = 0;
-inline constexpr uint32_t ABE_TOP = 1;
-inline constexpr uint32_t ABE_RIGHT = 2;
-inline constexpr uint32_t ABE_BOTTOM = 3;
+// Raw taskbar edge values, as the taskbar position reports them (the platform's ABE_*, named so
+// that windows.h can be included beside).
+inline constexpr uint32_t AbeLeft = 0;
+inline constexpr uint32_t AbeTop = 1;
+inline constexpr uint32_t AbeRight = 2;
+inline constexpr uint32_t AbeBottom = 3;
 
 // Coordinates have the primary monitor's top-left corner at (0, 0).
 class DesktopGeometry {
@@ -26,7 +27,7 @@ public:
     virtual ~DesktopGeometry() = default;
     // The primary monitor's part that desktop bars leave free.
     virtual bool WorkArea(Rect& area) const = 0;
-    // The taskbar's rectangle and its raw edge (ABE_*); false when there is none.
+    // The taskbar's rectangle and its raw edge (Abe*); false when there is none.
     virtual bool TaskbarPosition(Rect& rect, uint32_t& edge) const = 0;
     virtual bool IsOnMonitor(int32_t x, int32_t y) const = 0;
 };

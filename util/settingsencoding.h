@@ -6,7 +6,7 @@
 namespace Tormvale {
 
 enum class SettingsEncoding {
-    Detect,   // from the byte-order mark; without one, UTF-16LE when it looks like it, else the locale's character set
+    Detect,   // from the byte-order mark; without one, as DecodeUnmarked says
     Utf16LE,  // whatever the file holds; a leading FF FE is skipped
 };
 
@@ -15,8 +15,17 @@ std::u16string DecodeSettingsText(std::string_view bytes, SettingsEncoding enc);
 // FF FE, then the text as UTF-16LE.
 std::string EncodeSettingsText(std::u16string_view text);
 
-// Bytes in the locale's character set (nl_langinfo(CODESET)) to UTF-16. Exposed for tests, which
-// name the character set; undecodable bytes become U+FFFD.
+// A file without a byte-order mark: on Windows in the system's ANSI code page (GetACP); elsewhere
+// UTF-16LE when it looks like it, else the locale's character set.
+std::u16string DecodeUnmarked(std::string_view bytes);
+
+#if defined(_WIN32)
+// Bytes in a Windows code page to UTF-16. Exposed for tests, which name the code page.
+std::u16string DecodeCodePage(std::string_view bytes, unsigned codePage);
+#else
+// Bytes in a character set (nl_langinfo(CODESET) names the locale's) to UTF-16. Exposed for tests,
+// which name the character set; undecodable bytes become U+FFFD.
 std::u16string DecodeCharset(std::string_view bytes, const char* codeset);
+#endif
 
 }  // namespace Tormvale

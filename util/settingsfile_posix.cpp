@@ -11,24 +11,11 @@
 #include "util/datafolder.h"
 #include "util/errors.h"
 #include "util/staletemps.h"
-#include "util/text.h"
 #include "util/writeall.h"
 
 namespace Tormvale {
 
 namespace {
-
-std::u16string OpenErrorText(const std::string& path, int err) {
-    return u"ファイル " + U(path) + u" は開けません。 " + SystemErrorText(err) + u" ";
-}
-
-[[noreturn]] void ThrowOpenError(const std::string& path, int err) { throw FileOpenError(OpenErrorText(path, err)); }
-
-[[noreturn]] void ThrowCreateError(const std::string& path, int err) {
-    throw FileCreateError(u"ファイル \"" + U(path) + u"\" を作成できません。" + SystemErrorText(err));
-}
-
-[[noreturn]] void ThrowWriteError() { throw StreamWriteError(u"ストリームへの書き込みエラー"); }
 
 class Fd {
 public:

@@ -4,7 +4,7 @@
 
 namespace Tormvale {
 
-// The system's number for a user (uid_t).
+// The system's number for a user (uid_t); Windows has none, and it is 0 there.
 using UserId = std::uint32_t;
 
 UserId CurrentUser();

@@ -233,8 +233,8 @@ TEST(TClipboard, HasFormatAsksOnlyForText) {
     ScriptedClipboardBackend b;
     b.text = u"x";
     Tormvale::TClipboard& clip = Tormvale::ClipboardFor(b);
-    EXPECT_TRUE(clip.HasFormat(Tormvale::CF_TEXT));
-    EXPECT_TRUE(clip.HasFormat(Tormvale::CF_UNICODETEXT));
+    EXPECT_TRUE(clip.HasFormat(Tormvale::CfText));
+    EXPECT_TRUE(clip.HasFormat(Tormvale::CfUnicodeText));
     EXPECT_FALSE(clip.HasFormat(2));  // a bitmap
     EXPECT_EQ(b.Count("Open"), 0) << "the presence test needs no open";
 }

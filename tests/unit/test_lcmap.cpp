@@ -203,7 +203,7 @@ TEST(LocaleMappings, NulEndsTheResult) {
     // The call itself maps past the NUL, and a mark after it does not compose with the base before.
     char16_t dest[8] = {};
     const char16_t src[] = {u'ｶ', 0, u'ﾞ', 0};
-    ASSERT_EQ(LCMapStringW(GetUserDefaultLCID(), LCMAP_FULLWIDTH, src, 4, dest, 8), 4);
+    ASSERT_EQ(LCMapStringW(GetUserDefaultLCID(), LcmapFullWidth, src, 4, dest, 8), 4);
     EXPECT_EQ(std::u16string(dest, 4), std::u16string(u"カ\0゛\0", 4));
 }
 
@@ -221,23 +221,23 @@ TEST(LocaleMappings, CallContract) {
         int capacity;
         int expected;
     } cases[] = {
-        {"exact fit", LCMAP_HALFWIDTH, ga, 2, 3, 3},
-        {"one short", LCMAP_HALFWIDTH, ga, 2, 2, 0},
-        {"size query", LCMAP_HALFWIDTH, ga, 2, 0, 3},
-        {"counted to NUL", LCMAP_HALFWIDTH, ga, -1, 8, 3},
-        {"without terminator", LCMAP_HALFWIDTH, ga, 1, 2, 2},
-        {"composes into less than the source", LCMAP_FULLWIDTH, kd, 3, 2, 2},
-        {"composed one short", LCMAP_FULLWIDTH, kd, 3, 1, 0},
-        {"kana blocks exact", LCMAP_FULLWIDTH, kana, 21, 21, 21},
-        {"kana blocks one short", LCMAP_FULLWIDTH, kana, 21, 20, 0},
-        {"kana blocks short by a block", LCMAP_FULLWIDTH, kana, 21, 13, 0},
-        {"kana exact", LCMAP_KATAKANA, ga, 2, 2, 2},
-        {"kana short", LCMAP_HIRAGANA, ga, 2, 1, 0},
-        {"no source", LCMAP_HALFWIDTH, nullptr, 2, 8, 0},
-        {"zero count", LCMAP_HALFWIDTH, ga, 0, 8, 0},
-        {"bad count", LCMAP_HALFWIDTH, ga, -2, 8, 0},
-        {"bad capacity", LCMAP_HALFWIDTH, ga, 2, -1, 0},
-        {"two flags", LCMAP_HALFWIDTH | LCMAP_KATAKANA, ga, 2, 8, 0},
+        {"exact fit", LcmapHalfWidth, ga, 2, 3, 3},
+        {"one short", LcmapHalfWidth, ga, 2, 2, 0},
+        {"size query", LcmapHalfWidth, ga, 2, 0, 3},
+        {"counted to NUL", LcmapHalfWidth, ga, -1, 8, 3},
+        {"without terminator", LcmapHalfWidth, ga, 1, 2, 2},
+        {"composes into less than the source", LcmapFullWidth, kd, 3, 2, 2},
+        {"composed one short", LcmapFullWidth, kd, 3, 1, 0},
+        {"kana blocks exact", LcmapFullWidth, kana, 21, 21, 21},
+        {"kana blocks one short", LcmapFullWidth, kana, 21, 20, 0},
+        {"kana blocks short by a block", LcmapFullWidth, kana, 21, 13, 0},
+        {"kana exact", LcmapKatakana, ga, 2, 2, 2},
+        {"kana short", LcmapHiragana, ga, 2, 1, 0},
+        {"no source", LcmapHalfWidth, nullptr, 2, 8, 0},
+        {"zero count", LcmapHalfWidth, ga, 0, 8, 0},
+        {"bad count", LcmapHalfWidth, ga, -2, 8, 0},
+        {"bad capacity", LcmapHalfWidth, ga, 2, -1, 0},
+        {"two flags", LcmapHalfWidth | LcmapKatakana, ga, 2, 8, 0},
         {"no flag", 0, ga, 2, 8, 0},
         {"other flag", 0x00000100, ga, 2, 8, 0},
     };
@@ -247,16 +247,16 @@ TEST(LocaleMappings, CallContract) {
     }
     // The mapping writes the terminator it was given.
     std::fill(std::begin(dest), std::end(dest), u'?');
-    ASSERT_EQ(LCMapStringW(lcid, LCMAP_HALFWIDTH, ga, 2, dest, 3), 3);
+    ASSERT_EQ(LCMapStringW(lcid, LcmapHalfWidth, ga, 2, dest, 3), 3);
     EXPECT_EQ(std::u16string(dest, 3), std::u16string(u"ｶﾞ\0", 3));
     // Every unit counted is written, the last of an odd count too.
     std::fill(std::begin(dest), std::end(dest), u'?');
-    ASSERT_EQ(LCMapStringW(lcid, LCMAP_KATAKANA, kana, 3, dest, 3), 3);
+    ASSERT_EQ(LCMapStringW(lcid, LcmapKatakana, kana, 3, dest, 3), 3);
     EXPECT_EQ(std::u16string(dest, 4), u"アイウ?");
     // A destination over the source is refused.
     char16_t inPlace[] = u"あい";
-    EXPECT_EQ(LCMapStringW(lcid, LCMAP_KATAKANA, inPlace, 3, inPlace, 3), 0);
-    EXPECT_EQ(LCMapStringW(lcid, LCMAP_KATAKANA, inPlace, 3, inPlace + 2, 1), 0);
+    EXPECT_EQ(LCMapStringW(lcid, LcmapKatakana, inPlace, 3, inPlace, 3), 0);
+    EXPECT_EQ(LCMapStringW(lcid, LcmapKatakana, inPlace, 3, inPlace + 2, 1), 0);
 }
 
 TEST(LocaleMappings, UserLocale) {

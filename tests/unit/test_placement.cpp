@@ -19,7 +19,7 @@ struct ScriptedDesktop : DesktopGeometry {
     Rect workArea{0, 0, 1920, 1040};
     bool hasTaskbar = true;
     Rect taskbar{0, 1040, 1920, 1080};
-    uint32_t edge = ABE_BOTTOM;
+    uint32_t edge = AbeBottom;
     std::vector<Rect> monitors{{0, 0, 1920, 1080}};
     mutable std::vector<std::pair<int32_t, int32_t>> probes;
 
@@ -79,7 +79,7 @@ TEST(Placement, TaskbarEdgeCodes) {
     const struct {
         uint32_t uEdge;
         int32_t code;
-    } cases[] = {{ABE_LEFT, 2}, {ABE_TOP, 0}, {ABE_RIGHT, 3}, {ABE_BOTTOM, 1}, {4, -1}, {0xFFFFFFFFu, -1}};
+    } cases[] = {{AbeLeft, 2}, {AbeTop, 0}, {AbeRight, 3}, {AbeBottom, 1}, {4, -1}, {0xFFFFFFFFu, -1}};
     ScriptedDesktop desktop;
     desktop.taskbar = {1, 2, 3, 4};
     for (const auto& c : cases) {
@@ -197,10 +197,10 @@ TEST(Placement, CentreOnTheWidenedWorkArea) {
         int32_t left, top;
         Rect widened;
     } cases[] = {
-        {"taskbar below", {0, 0, 1920, 1040}, true, {0, 1040, 1920, 1080}, ABE_BOTTOM, 400, 300, 760, 390, Screen},
-        {"taskbar above", {0, 40, 1920, 1080}, true, {0, 0, 1920, 40}, ABE_TOP, 400, 300, 760, 390, Screen},
-        {"taskbar left", {60, 0, 1920, 1080}, true, {0, 0, 60, 1080}, ABE_LEFT, 400, 300, 760, 390, Screen},
-        {"taskbar right", {0, 0, 1860, 1080}, true, {1860, 0, 1920, 1080}, ABE_RIGHT, 400, 300, 760, 390, Screen},
+        {"taskbar below", {0, 0, 1920, 1040}, true, {0, 1040, 1920, 1080}, AbeBottom, 400, 300, 760, 390, Screen},
+        {"taskbar above", {0, 40, 1920, 1080}, true, {0, 0, 1920, 40}, AbeTop, 400, 300, 760, 390, Screen},
+        {"taskbar left", {60, 0, 1920, 1080}, true, {0, 0, 60, 1080}, AbeLeft, 400, 300, 760, 390, Screen},
+        {"taskbar right", {0, 0, 1860, 1080}, true, {1860, 0, 1920, 1080}, AbeRight, 400, 300, 760, 390, Screen},
         {"no taskbar", {0, 0, 1920, 1040}, false, {}, 0, 400, 300, 760, 370, {0, 0, 1920, 1040}},
         {"unknown edge", {0, 0, 1920, 1040}, true, {0, 1040, 1920, 1080}, 7, 400, 300, 760, 370, {0, 0, 1920, 1040}},
         // Widened whatever the work area already leaves out.
@@ -208,18 +208,18 @@ TEST(Placement, CentreOnTheWidenedWorkArea) {
          {0, 30, 1920, 1040},
          true,
          {0, 0, 1920, 30},
-         ABE_TOP,
+         AbeTop,
          400,
          300,
          760,
          370,
          {0, 0, 1920, 1040}},
-        {"odd sizes truncate", {0, 0, 1920, 1040}, true, {0, 1040, 1920, 1080}, ABE_BOTTOM, 401, 301, 759, 389, Screen},
+        {"odd sizes truncate", {0, 0, 1920, 1040}, true, {0, 1040, 1920, 1080}, AbeBottom, 401, 301, 759, 389, Screen},
         {"wider than the screen",
          {0, 0, 1920, 1040},
          true,
          {0, 1040, 1920, 1080},
-         ABE_BOTTOM,
+         AbeBottom,
          1925,
          1083,
          -2,
@@ -304,7 +304,7 @@ TEST(Placement, ResultsSaturateAtInt32Limits) {
     EXPECT_EQ(window.moves, (std::vector<MoveCall>{{0, Max32, 10, Min32, true}}));
 
     desktop.workArea = {Min32, 0, 1920, 1040};
-    desktop.edge = ABE_RIGHT;
+    desktop.edge = AbeRight;
     desktop.taskbar = {1920, 0, Max32, 1080};
     window.moves.clear();
     window.rect = At(0, 0, 400, 300);

@@ -57,7 +57,7 @@ public:
     }
     bool TaskbarPosition(Tormvale::Rect& rect, uint32_t& edge) const override {
         rect = {0, 1040, 1920, 1080};
-        edge = Tormvale::ABE_BOTTOM;
+        edge = Tormvale::AbeBottom;
         return true;
     }
     bool IsOnMonitor(int32_t x, int32_t y) const override { return x >= 0 && y >= 0 && x < 1920 && y < 1080; }

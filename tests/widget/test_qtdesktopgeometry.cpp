@@ -32,17 +32,17 @@ TEST(QtDesktop, TaskbarStripFromGeometries) {
         Rect rect;
         uint32_t edge;
     } cases[] = {
-        {"bottom", screen, QRect(0, 0, 1920, 1040), true, {0, 1040, 1920, 1080}, Tormvale::ABE_BOTTOM},
-        {"top", screen, QRect(0, 40, 1920, 1040), true, {0, 0, 1920, 40}, Tormvale::ABE_TOP},
-        {"left", screen, QRect(60, 0, 1860, 1080), true, {0, 0, 60, 1080}, Tormvale::ABE_LEFT},
-        {"right", screen, QRect(0, 0, 1860, 1080), true, {1860, 0, 1920, 1080}, Tormvale::ABE_RIGHT},
+        {"bottom", screen, QRect(0, 0, 1920, 1040), true, {0, 1040, 1920, 1080}, Tormvale::AbeBottom},
+        {"top", screen, QRect(0, 40, 1920, 1040), true, {0, 0, 1920, 40}, Tormvale::AbeTop},
+        {"left", screen, QRect(60, 0, 1860, 1080), true, {0, 0, 60, 1080}, Tormvale::AbeLeft},
+        {"right", screen, QRect(0, 0, 1860, 1080), true, {1860, 0, 1920, 1080}, Tormvale::AbeRight},
         {"top bar and wider dock: the dock",
          screen,
          QRect(70, 32, 1850, 1048),
          true,
          {0, 0, 70, 1080},
-         Tormvale::ABE_LEFT},
-        {"equal strips: the first edge", screen, QRect(40, 40, 1880, 1040), true, {0, 0, 40, 1080}, Tormvale::ABE_LEFT},
+         Tormvale::AbeLeft},
+        {"equal strips: the first edge", screen, QRect(40, 40, 1880, 1040), true, {0, 0, 40, 1080}, Tormvale::AbeLeft},
         {"none", screen, screen, false, {}, 0},
         {"available larger", screen, QRect(-10, -10, 1940, 1100), false, {}, 0},
     };
