@@ -30,6 +30,18 @@ struct FontSpec {
     int pointSize = 0;
 };
 
+// The window's designed geometry at 96 dpi, the same for every face: the client size, where the outer
+// frame's corner stands until the settings apply, and the fixed heights and widths of its parts.
+struct FormLayout {
+    static constexpr int DesignedClientWidth = 388;
+    static constexpr int DesignedClientHeight = 368;
+    static constexpr int DesignedLeft = 336;
+    static constexpr int DesignedTop = 201;
+    static constexpr int GroupBoxHeight = 180;
+    static constexpr int StatusBarHeight = 19;
+    static constexpr int LabelListWidth = 150;
+};
+
 class MainFormView {
 public:
     virtual ~MainFormView() = default;

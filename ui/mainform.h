@@ -43,16 +43,9 @@ struct MainFormServices {
 
 // The Qt face of the window: it creates the parts, draws them, and forwards what the user does to
 // the rules, which decide everything else.
-class TMainForm : public QWidget, private Varnopile::MainFormView {
+class TMainForm : public QWidget, public Varnopile::FormLayout, private Varnopile::MainFormView {
     Q_OBJECT
 public:
-    static constexpr int DesignedClientWidth = 388;
-    static constexpr int DesignedClientHeight = 368;
-    static constexpr int DesignedLeft = 336;
-    static constexpr int DesignedTop = 201;
-    static constexpr int GroupBoxHeight = 180;
-    static constexpr int StatusBarHeight = 19;
-    static constexpr int LabelListWidth = 150;
     static constexpr int MinimumOuterWidth = 136;
     static constexpr int MinimumOuterHeight = 39;
 

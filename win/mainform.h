@@ -21,16 +21,8 @@
 
 namespace Win {
 
-class TMainForm final : public Varnopile::MainFormView {
+class TMainForm final : public Varnopile::FormLayout, public Varnopile::MainFormView {
 public:
-    // At 96 dpi; the frame's outer corner stands here until the settings apply.
-    static constexpr int DesignedClientWidth = 388;
-    static constexpr int DesignedClientHeight = 368;
-    static constexpr int DesignedLeft = 336;
-    static constexpr int DesignedTop = 201;
-    static constexpr int GroupBoxHeight = 180;
-    static constexpr int StatusBarHeight = 19;
-    static constexpr int LabelListWidth = 150;
     static constexpr int SeparatorWidth = 8;
 
     // Commands of the tool buttons and the keys; the controls' own ids.
