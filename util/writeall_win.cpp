@@ -1,21 +1,47 @@
 #include <io.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 
 #include "util/writeall.h"
 
 namespace Tormvale {
 
+namespace {
+
+int ErrnoOf(DWORD error) {
+    switch (error) {
+        // The reader of a pipe has gone, or is going.
+        case ERROR_BROKEN_PIPE:
+        case ERROR_NO_DATA:
+        case ERROR_PIPE_NOT_CONNECTED:
+            return EPIPE;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ENOSPC;
+        case ERROR_ACCESS_DENIED:
+            return EACCES;
+        case ERROR_INVALID_HANDLE:
+            return EBADF;
+        default:
+            return EIO;
+    }
+}
+
+}  // namespace
+
+// WriteFile itself, not the C library's _write: that one turns a short write into a failure with
+// no system error, so the bytes that did go out are not known (seen when a pipe's reader leaves).
 int WriteAll(int fd, std::string_view bytes) {
+    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+    if (handle == INVALID_HANDLE_VALUE) return errno = EBADF;
     while (!bytes.empty()) {
-        // _write takes an unsigned count and returns an int.
-        const auto chunk = static_cast<unsigned>(std::min<std::size_t>(bytes.size(), INT_MAX));
-        const int n = ::_write(fd, bytes.data(), chunk);
-        if (n < 0) return errno;
-        if (n == 0) return errno = EIO;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), DWORD{1} << 30));
+        DWORD written = 0;
+        if (!::WriteFile(handle, bytes.data(), chunk, &written, nullptr)) return errno = ErrnoOf(::GetLastError());
+        if (written == 0) return errno = EIO;
+        bytes.remove_prefix(written);
     }
     return 0;
 }
