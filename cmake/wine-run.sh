@@ -16,4 +16,4 @@ export WINEPREFIX="$VARNOPILE_WINEPREFIX"
 export WINEDEBUG=-all
 # No Mono or Gecko: nothing here needs them, and their installers would ask.
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
-exec wine "$program" "$@"
+exec "$("$(dirname "$0")/wine-loader.sh" "$program")" "$program" "$@"

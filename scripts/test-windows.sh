@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Windows programs (scripts/build-windows.sh) and runs their tests under Wine: the unit
-# tests of util/ and core/ and the Win32 window's in the 32-bit build, and the 64-bit converter
-# against the Linux one, byte for byte. The unit tests run on one architecture only: a Wine start
-# costs seconds, and the code they test is the same on both.
+# Builds the Windows programs (scripts/build-windows.sh) and runs their tests under Wine, in both
+# builds: the unit tests of util/ and core/, the window's in-process and end-to-end tests, and the
+# converter against the Linux one, byte for byte. A kernel built without 32-bit support cannot run
+# Wine's 32-bit loader: there the 32-bit build is built but not run, and says so; the 64-bit build
+# of the same code runs every test.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -15,9 +16,13 @@ if [ -z "$linux" ]; then
   linux=$build/tools/varnopile-convert
 fi
 export VARNOPILE_LINUX_CONVERT=$linux
-"$root/scripts/build-windows.sh"
+VARNOPILE_WIN64_TARGETS=all "$root/scripts/build-windows.sh"
 
-cd "${VARNOPILE_WIN64_DIR:-$root/build-win64}"
-ctest --output-on-failure --timeout 600 -R '^cli\.'
-cd "${VARNOPILE_WIN32_DIR:-$root/build-win32}"
-ctest --output-on-failure --timeout 600 -E '^cli\.' "$@"
+(cd "${VARNOPILE_WIN64_DIR:-$root/build-win64}" && ctest --output-on-failure --timeout 600 "$@")
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  cd "${VARNOPILE_WIN32_DIR:-$root/build-win32}"
+  ctest --output-on-failure --timeout 600 "$@"
+else
+  echo "NOTE: this kernel runs no 32-bit programs (no IA-32 emulation): the 32-bit tests were not run;" \
+    "the 64-bit build ran them all." >&2
+fi

@@ -36,7 +36,7 @@ printf 'x\t%s' "${expected[5]}" >"$E2E_TMP/expected"
 wait_until 10 clipboard_is "$E2E_TMP/expected" || fail "after Tab Tab x Tab: '$(cat "$E2E_TMP/clipboard.now")'"
 
 # A second copy: no window, no message, exit code 0, the first one untouched.
-timeout 60 wine "$VARNOPILE_EXE" >"$E2E_TMP/second.out" 2>&1
+timeout 60 "$WINE" "$VARNOPILE_EXE" >"$E2E_TMP/second.out" 2>&1
 second=$?
 [ "$second" -eq 0 ] || fail "second copy ended with $second"
 [ "$(win_windows '^Varnopile$' | wc -l)" -eq 1 ] || fail "a second window appeared"
