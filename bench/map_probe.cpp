@@ -1,5 +1,6 @@
 // Starts a program and times it from just before fork to the MapNotify of its top-level window
-// with the given title and _NET_WM_PID, then reports its memory once it has gone idle.
+// with the given title and _NET_WM_PID (or of the window manager's frame around it), then reports
+// its memory once it has gone idle.
 //
 //   map_probe TITLE PROGRAM [ARGS...]
 //   prints: map_ms=<ms> rss_kb=<kB> hwm_kb=<kB> idle_ms=<ms after mapping>
@@ -72,6 +73,34 @@ long StatusKb(pid_t pid, const char* key) {
     return -1;
 }
 
+struct Client {
+    uint32_t pid;
+    const std::string& title;
+    xcb_atom_t netPid, netName, utf8;
+};
+
+// Whether w, or a window up to depth levels below it, is the program's top-level window. A window
+// manager maps its frame on the root once the client inside it is mapped: the frame's MapNotify is
+// the moment the window appears.
+bool Holds(xcb_connection_t* c, xcb_window_t w, const Client& client, int depth) {
+    const std::string p = Property(c, w, client.netPid, XCB_ATOM_CARDINAL);
+    std::string name = Property(c, w, client.netName, client.utf8);
+    if (name.empty()) name = Property(c, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING);
+    uint32_t owner = 0;
+    if (p.size() >= 4) std::memcpy(&owner, p.data(), 4);
+    if (owner == client.pid && name == client.title) return true;
+    if (depth == 0) return false;
+    xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr);
+    bool found = false;
+    if (tree) {
+        const xcb_window_t* children = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i)
+            found = Holds(c, children[i], client, depth - 1);
+    }
+    std::free(tree);
+    return found;
+}
+
 void Stop(pid_t pid) {
     kill(pid, SIGTERM);
     const double end = NowMs() + 5000;
@@ -133,12 +162,7 @@ int main(int argc, char** argv) {
         if ((e->response_type & 0x7f) == XCB_MAP_NOTIFY) {
             const double t = NowMs();
             const xcb_window_t w = reinterpret_cast<xcb_map_notify_event_t*>(e)->window;
-            const std::string p = Property(c, w, netPid, XCB_ATOM_CARDINAL);
-            std::string name = Property(c, w, netName, utf8);
-            if (name.empty()) name = Property(c, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING);
-            uint32_t owner = 0;
-            if (p.size() >= 4) std::memcpy(&owner, p.data(), 4);
-            if (owner == static_cast<uint32_t>(pid) && name == title) mapped = t;
+            if (Holds(c, w, Client{static_cast<uint32_t>(pid), title, netPid, netName, utf8}, 3)) mapped = t;
         }
         std::free(e);
     }
