@@ -2,8 +2,7 @@
 # Builds the Windows programs with mingw-w64, and a zip of them: installs what is missing first
 # (the -posix cross compilers, Wine with the i386 architecture for the 32-bit tests).
 #   build-win32/  i686: Varnopile.exe (32-bit, as specified) and the unit tests
-#   build-win64/  x86_64: varnopile-convert.exe (64-bit); VARNOPILE_WIN64_TARGETS=all builds the
-#                 window and the tests there too (scripts/test-windows.sh)
+#   build-win64/  x86_64: varnopile-convert.exe (64-bit), and the targets in VARNOPILE_WIN64_TARGETS
 #   build-win32/package/Varnopile-<version>-windows.zip: both programs and a read-me
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
