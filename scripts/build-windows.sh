@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows programs with mingw-w64, and a zip of them: installs what is missing first
 # (the -posix cross compilers, Wine with the i386 architecture for the 32-bit tests).
-#   build-win32/  i686: Varnopile.exe (32-bit, as specified) and the unit tests
+#   build-win32/  i686: Varnopile.exe (32-bit, as specified) and the unit tests, or only the targets
+#                 in VARNOPILE_WIN32_TARGETS
 #   build-win64/  x86_64: varnopile-convert.exe (64-bit), and the targets in VARNOPILE_WIN64_TARGETS
 #   build-win32/package/Varnopile-<version>-windows.zip: both programs and a read-me
 set -euo pipefail
@@ -33,6 +34,7 @@ configure "$win64" x86_64 ${VARNOPILE_LINUX_CONVERT:+-DVARNOPILE_LINUX_CONVERT="
 cmake --build "$win64" --target varnopile-convert ${VARNOPILE_WIN64_TARGETS:-}
 # The zip takes the 64-bit converter from the other build.
 configure "$win32" i686 -DVARNOPILE_CONVERT_EXE="$win64/tools/varnopile-convert.exe"
-cmake --build "$win32"
+# shellcheck disable=SC2086
+cmake --build "$win32" --target ${VARNOPILE_WIN32_TARGETS:-all}
 cpack -B "$win32/package" --config "$win32/CPackConfig.cmake" >/dev/null
 ls "$win32"/package/*.zip

@@ -18,10 +18,12 @@ fi
 export VARNOPILE_LINUX_CONVERT=$linux
 win64=${VARNOPILE_WIN64_DIR:-$root/build-win64}
 win32=${VARNOPILE_WIN32_DIR:-$root/build-win32}
-# Before any Wine is installed the loader cannot be asked: build first, then look.
-VARNOPILE_WIN64_TARGETS="unit_test_conversionset unit_test_streamconverter" "$root/scripts/build-windows.sh"
+# The programs and the zip first: that installs Wine, and only then can its 32-bit loader be tried.
+VARNOPILE_WIN64_TARGETS="unit_test_conversionset unit_test_streamconverter" VARNOPILE_WIN32_TARGETS=Varnopile \
+  "$root/scripts/build-windows.sh"
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
   (cd "$win64" && ctest --output-on-failure --timeout 600 -R '^(cli\.|unit\.test_(conversionset|streamconverter)$)')
+  cmake --build "$win32"
   cd "$win32"
 else
   echo "NOTE: this kernel runs no 32-bit programs (no IA-32 emulation): every Windows test runs in the" \
