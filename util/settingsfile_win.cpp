@@ -1,11 +1,11 @@
 #include <windows.h>
 
-#include <algorithm>
 #include <random>
 
 #include "util/settingsfile.h"
 #include "util/staletemps.h"
 #include "util/widestring.h"
+#include "util/writeall_win.h"
 
 namespace Tormvale {
 
@@ -76,16 +76,6 @@ HANDLE CreateTemp(const std::wstring& target, std::wstring& temp) {
             ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS || attempt == 100) return h;
     }
-}
-
-bool WriteWhole(HANDLE h, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-        DWORD written = 0;
-        if (!::WriteFile(h, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
-        bytes.remove_prefix(written);
-    }
-    return true;
 }
 
 }  // namespace
